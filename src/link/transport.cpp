@@ -1,0 +1,4 @@
+#include "link/link_state.h"
+namespace qx {
+LinkState Link;
+}

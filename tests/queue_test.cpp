@@ -1,0 +1,2 @@
+#include "support/fakes.h"
+TEST(Queue, EmptyAfterInit) { EXPECT_EQ(GetIOCmd(), 0); }
