@@ -1,0 +1,41 @@
+// The command handlers the dispatcher routes to, one per instrument function,
+// and the read-back reconcile. Every handler has the same shape: it reads the
+// message variable as its control implies, validates, updates the records,
+// and leaves the command text in Command.CmdString for the dispatcher.
+#pragma once
+
+#include "frame/state.h"
+
+namespace qx {
+
+using HandlerFn = void (*)(unsigned int ctrlId, long value, MsgVar var);
+
+void RunControlHandler(unsigned int ctrlId, long value, MsgVar var);
+void ChannelHandler(unsigned int ctrlId, long value, MsgVar var);
+void MathHandler(unsigned int ctrlId, long value, MsgVar var);
+void RefHandler(unsigned int ctrlId, long value, MsgVar var);
+void DigitalHandler(unsigned int ctrlId, long value, MsgVar var);
+void TimebaseHandler(unsigned int ctrlId, long value, MsgVar var);
+void TriggerHandler(unsigned int ctrlId, long value, MsgVar var);
+void AcquireHandler(unsigned int ctrlId, long value, MsgVar var);
+void DisplayHandler(unsigned int ctrlId, long value, MsgVar var);
+void CursorManualHandler(unsigned int ctrlId, long value, MsgVar var);
+void CursorTrackHandler(unsigned int ctrlId, long value, MsgVar var);
+void PassFailHandler(unsigned int ctrlId, long value, MsgVar var);
+void RecordHandler(unsigned int ctrlId, long value, MsgVar var);
+void MeasureHandler(unsigned int ctrlId, long value, MsgVar var);
+void InterfaceHandler(unsigned int ctrlId, long value, MsgVar var);
+// The two views a host applies after editing the records itself.
+void ApplyOffsetsHandler(unsigned int ctrlId, long value);
+void ApplyScalesHandler(unsigned int ctrlId, long value);
+
+// After a send with read-back: takes over what the instrument applied for
+// the control just sent.
+void ReadBackReconcile(unsigned int ctrlId, long value);
+
+// Follow-ups the reconcile shares with the handlers.
+void ApplyMemoryDepthRule();     // acquire: depth from mode, timebase and channels
+void RebuildTrigLevelMarks();    // trigger: the trigger-level marker points
+void UpdateDelayedScaleMarks();  // timebase: delayed span and its trigger marker
+
+}  // namespace qx
