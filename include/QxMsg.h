@@ -590,6 +590,9 @@ constexpr unsigned int CTL_CURSOR_TRACK = 0x88D;
 constexpr unsigned int CTL_MISC_XY_REFUSED = 0xC9E;
 constexpr unsigned int CTL_MISC_CURSOR_MANUAL = 0xCA1;
 constexpr unsigned int CTL_MISC_CURSOR_TRACK = 0xCA2;
+// Views the host edited in the records itself (CMD_APPLY_VIEW).
+constexpr unsigned int CTL_APPLY_OFFSETS = 0x11AD;
+constexpr unsigned int CTL_APPLY_SCALES = 0x11AE;
 // The control id with which the host is told that a status message waits.
 constexpr unsigned int CTL_STATUS_MESSAGE = 0x1148;
 // The control id with which the host is told that a setting changed while
@@ -664,6 +667,7 @@ void RebuildCursorDiv();
 // 8. Value validators
 // ===========================================================================
 // Declared with their issue.
+int ValidateAcqAvgNumber(int count);
 
 // ===========================================================================
 // 9. Queries

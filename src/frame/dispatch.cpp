@@ -1,4 +1,176 @@
-#include "frame/state.h"
+// The command dispatcher: runs one queued command from start to end. It
+// routes the command to its handler, sends what the handler built, lets the
+// read-back reconcile take over what the instrument applied, and tells the
+// host's windows what happened.
+#include <cstring>
+#include <iterator>
+
+#include "frame/handlers.h"
+#include "frame/messages.h"
+
 namespace qx {
-void Dispatch(unsigned long, MsgVar, unsigned int, long, CWnd*, CWnd*) {}
+namespace {
+
+// --- Commands handled here rather than by an instrument function -----------
+
+// Cursor mode keys. Mode 3 and track cursors are refused in XY format.
+void CursorModeCommand(unsigned int ctrlId, long, MsgVar) {
+  _QX_SETUP& s = Setup();
+  _QX_RGN_SETUP& r = Rgn();
+  switch (ctrlId) {
+    case CTL_CURSOR_OFF:
+      s.CursorMode = 0;
+      r.CursorShown = 0;
+      break;
+    case CTL_CURSOR_MANUAL:
+      s.CursorMode = 1;
+      r.CursorShown = 1;
+      break;
+    case CTL_CURSOR_MODE3:
+    case CTL_CURSOR_TRACK:
+      if (s.TimeFormat == 1) {
+        RaiseStatus(Msg::NotAvailableXY);
+        break;
+      }
+      s.CursorMode = ctrlId == CTL_CURSOR_MODE3 ? 3 : 2;
+      r.CursorShown = 1;
+      break;
+    default:
+      break;
+  }
+}
+
+void MiscCommand(unsigned int ctrlId, long, MsgVar) {
+  _QX_SETUP& s = Setup();
+  if (ctrlId == CTL_MISC_XY_REFUSED && s.TimeFormat == 1) {
+    RaiseStatus(Msg::NotAvailableXY);
+  } else if (ctrlId == CTL_MISC_CURSOR_MANUAL || ctrlId == CTL_MISC_CURSOR_TRACK) {
+    s.CursorMode = ctrlId == CTL_MISC_CURSOR_MANUAL ? 1 : 2;
+    Rgn().CursorShown = 1;
+  }
+}
+
+// The instrument's self-calibration switch; whatever the control id, the
+// message variable carries the new state.
+void SelfCalCommand(unsigned int, long, MsgVar var) {
+  _QX_SETUP& s = Setup();
+  s.SelfCalEnable = VarByte(var);
+  Command.ParamString = s.SelfCalEnable == 1 ? "ON" : "OFF";
+  Command.CmdString = StrConnect(":SELFCAL", ":ENABLE", " ", Command.ParamString, "");
+  Command.QueryString = StrConnect(":SELFCAL", ":ENABLE?", "", "", "");
+}
+
+void CursorManualCommand(unsigned int ctrlId, long value, MsgVar var) {
+  Setup().CursorMode = 1;
+  CursorManualHandler(ctrlId, value, var);
+}
+
+void CursorTrackCommand(unsigned int ctrlId, long value, MsgVar var) {
+  Setup().CursorMode = 2;
+  CursorTrackHandler(ctrlId, value, var);
+}
+
+// The host edited scales or offsets in the records itself and asks for them
+// to be validated and sent; these send their own commands.
+
+void ApplyViewCommand(unsigned int ctrlId, long value, MsgVar) {
+  _QX_SETUP& s = Setup();
+  s.AutoFlag0 = 1;
+  s.AutoFlag1 = 0;
+  if (ctrlId == CTL_APPLY_OFFSETS) ApplyOffsetsHandler(ctrlId, value);
+  if (ctrlId == CTL_APPLY_SCALES) ApplyScalesHandler(ctrlId, value);
+}
+
+// --- Routing ----------------------------------------------------------------
+// sendAtEnd false: the dispatcher sends nothing after the handler (such
+// handlers send what they need themselves or keep the change on the host).
+struct Route {
+  unsigned long cmdId;
+  HandlerFn handler;
+  bool sendAtEnd;
+};
+
+constexpr Route kRoutes[] = {
+    {CMD_CURSOR_MODE, CursorModeCommand, false},
+    {CMD_SELFCAL, SelfCalCommand, true},
+    {CMD_MISC, MiscCommand, false},
+    {CMD_RUN_CONTROL, RunControlHandler, true},
+    {CMD_CHANNEL, ChannelHandler, true},
+    {CMD_MATH, MathHandler, false},
+    {CMD_REF, RefHandler, false},
+    {CMD_DIGITAL, DigitalHandler, true},
+    {CMD_TIMEBASE, TimebaseHandler, true},
+    {CMD_TRIGGER, TriggerHandler, true},
+    {CMD_ACQUIRE, AcquireHandler, true},
+    {CMD_DISPLAY, DisplayHandler, false},
+    {CMD_CURSOR_MANUAL, CursorManualCommand, false},
+    {CMD_CURSOR_TRACK, CursorTrackCommand, false},
+    {CMD_PASS_FAIL, PassFailHandler, false},
+    {CMD_RECORD, RecordHandler, false},
+    {CMD_MEASURE, MeasureHandler, false},
+    {0xC4C, nullptr, false},
+    {CMD_INTERFACE, InterfaceHandler, false},
+    {CMD_APPLY_VIEW, ApplyViewCommand, false},
+};
+
+const Route* FindRoute(unsigned long cmdId) {
+  for (const Route& route : kRoutes)
+    if (route.cmdId == cmdId) return &route;
+  return nullptr;
+}
+
+void Notify(CWnd* window, unsigned long message, unsigned int ctrlId, long value) {
+  window->SendMessage(static_cast<UINT>(message), ctrlId, value);
+}
+
+}  // namespace
+
+void Dispatch(unsigned long cmdId, MsgVar var, unsigned int ctrlId, long value, CWnd* wndA, CWnd* wndB) {
+  _QX_RGN_SETUP& rgn = Rgn();
+
+  // 1. A fresh command.
+  Command.CmdString.Empty();
+  Command.QueryString.Empty();
+  Command.ParamString.Empty();
+  Command.SendFlag = true;
+  Command.ReadBackFlag = true;
+  rgn.CmdBusy = 1;
+
+  // 2, 3. Route; rows that send nothing at the end force that.
+  const Route* route = FindRoute(cmdId);
+  if (route && route->handler) route->handler(ctrlId, value, var);
+  if (!route || !route->sendAtEnd) Command.SendFlag = false;
+
+  // 4, 5. Send whatever the handler left (an empty line goes out as a bare
+  // carriage return and still reads back), then take over what was applied.
+  if (Setup().Connected == 1 && Command.SendFlag) {
+    std::memset(Command.ReplyBuffer, 0, sizeof Command.ReplyBuffer);
+    SendCommand(&Command.CmdString, Command.ReplyBuffer, Command.ReadBackFlag);
+    if (Command.ReadBackFlag) ReadBackReconcile(ctrlId, value);
+  }
+
+  // 6. The main window first, then the windows named with the command.
+  if (ctrlId != CTL_STATUS_MESSAGE && Frame.MainWnd)
+    Notify(Frame.MainWnd, cmdId == CMD_MISC ? QX_MSG_MISC : QX_MSG_NOTIFY, ctrlId, value);
+  if (wndA && IsWindow(wndA->m_hWnd)) Notify(wndA, cmdId, ctrlId, value);
+  if (wndB) Notify(wndB, cmdId, ctrlId, value);
+
+  // 7. A status message raised during the command (or before it) is handed
+  // over once, however many were raised.
+  if (rgn.ErrorPending == 1) {
+    rgn.ErrorShown = 1;
+    rgn.ErrorPending = 0;
+    if (Frame.MainWnd) Frame.MainWnd->SendMessage(QX_MSG_NOTIFY, CTL_STATUS_MESSAGE, 0);
+  }
+
+  // 8.
+  rgn.CmdBusy = 0;
+}
+
+}  // namespace qx
+
+void SetRefreshWave(bool) {
+  const _QX_SETUP& s = qx::Setup();
+  if ((s.RunState == 0 && s.RefreshFlag == 1) || (s.RunState != 0 && s.RefreshFlag == 0))
+    qx::Rgn().RefreshWave = 1;
 }

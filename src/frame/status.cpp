@@ -109,8 +109,8 @@ void SetSystemError(CString message) {
   _QX_SETUP& setup = qx::Setup();
   // Exactly the message's bytes and a NUL; a text longer than the field
   // (none of the library's own is) is cut rather than written past it.
-  const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(message.GetLength()),
-                                              sizeof setup.ErrorText - 1);
+  const std::size_t n =
+      std::min<std::size_t>(static_cast<std::size_t>(message.GetLength()), sizeof setup.ErrorText - 1);
   std::memcpy(setup.ErrorText, message.GetString(), n);
   setup.ErrorText[n] = '\0';
   qx::Rgn().ErrorPending = 1;

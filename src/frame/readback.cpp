@@ -1,0 +1,294 @@
+// The read-back reconcile. After a command is sent with read-back, the
+// library's block copies hold what the instrument reports; for the control
+// just sent, the setting the instrument may have adjusted is copied back, so
+// the instrument's value wins. One row per control group, in control order.
+#include <iterator>
+
+#include "frame/handlers.h"
+#include "frame/messages.h"
+#include "le_bytes.h"
+#include "link/link_state.h"
+#include "setup/block_layout.h"
+
+namespace qx {
+namespace {
+
+namespace dso = layout::dso;
+namespace la = layout::la;
+namespace alt = layout::alt;
+
+const BYTE* Dso(int offset) { return Link.FwDsoSetup.Bytes + offset; }
+const BYTE* La(int offset) { return Link.FwLaSetup.Bytes + offset; }
+const BYTE* Alt(int offset) { return Link.FwAltSetup.Bytes + offset; }
+
+// Copies `value` into `field` only when they differ; true when it did. The
+// rows whose follow-up steps should run only on a real change use it.
+template <typename Field, typename Value>
+bool TakeWhenDifferent(Field& field, Value value) {
+  if (field == static_cast<Field>(value)) return false;
+  field = static_cast<Field>(value);
+  return true;
+}
+
+// The probe of the channel a trigger source names (1 for any other source).
+float SourceProbe(std::int32_t source) {
+  const _QX_SETUP& s = Setup();
+  return source == 0 ? s.ChanProbe[0] : source == 1 ? s.ChanProbe[1] : 1.0f;
+}
+
+// A trigger level the block holds at the probe tip's divided value: taken
+// over (times the probe) when the record's level divided by the probe differs.
+void TakeProbedLevel(float& level, int offset, std::int32_t source) {
+  const float probe = SourceProbe(source);
+  const float block = LoadF32(Dso(offset));
+  if (level / probe != block) level = block * probe;
+}
+
+// The levels of the current trigger type, then their markers.
+void RefreshTriggerLevels() {
+  _QX_SETUP& s = Setup();
+  switch (s.TrigType) {
+    case TRIG_EDGE:
+      s.TrigEdgeLevel = LoadF32(Dso(dso::TrigEdgeLevel));
+      break;
+    case TRIG_PULSE:
+      s.TrigPulseLevel = LoadF32(Dso(dso::TrigPulseLevel));
+      break;
+    case TRIG_SLOPE:
+      s.TrigSlopeLevelA = LoadF32(Dso(dso::TrigSlopeLevelA));
+      s.TrigSlopeLevelB = LoadF32(Dso(dso::TrigSlopeLevelB));
+      break;
+    case TRIG_VIDEO:
+      s.TrigVideoLevel = LoadF32(Dso(dso::TrigVideoLevel));
+      break;
+    default:
+      break;
+  }
+  RebuildTrigLevelMarks();
+}
+
+// The alternate-trigger sub-block that holds a channel's sensitivity and
+// holdoff, by its trigger type (edge for any type the block does not know).
+int AltSensitivityOffset(int c) {
+  switch (Setup().AltTrigType[c]) {
+    case TRIG_PULSE:
+      return alt::PulseSensitivity[c];
+    case TRIG_SLOPE:
+      return alt::SlopeSensitivity[c];
+    case TRIG_VIDEO:
+      return alt::VideoSensitivity[c];
+    default:
+      return alt::EdgeSensitivity[c];
+  }
+}
+int AltHoldoffOffset(int c) {
+  switch (Setup().AltTrigType[c]) {
+    case TRIG_PULSE:
+      return alt::PulseHoldoff[c];
+    case TRIG_SLOPE:
+      return alt::SlopeHoldoff[c];
+    case TRIG_VIDEO:
+      return alt::VideoHoldoff[c];
+    default:
+      return alt::EdgeHoldoff[c];
+  }
+}
+
+// A row applies to up to three control ids. Channel rows take c = 0 for CH1
+// and 1 for any other value; alternate rows run only for 0 and 1.
+enum class Scope { Global, Channel, Alternate };
+
+struct ReadBackRow {
+  unsigned int ctrlIds[3];
+  Scope scope;
+  void (*take)(int c);
+};
+
+constexpr ReadBackRow kRows[] = {
+    // Vertical channels
+    {{0x465, 0x46F, 0x47D},
+     Scope::Channel,
+     [](int c) {
+       _QX_SETUP& s = Setup();
+       s.ChanScale[c] = LoadF32(Dso(dso::ChanScale[c]));
+       s.ChanOffset[c] = LoadF32(Dso(dso::ChanOffset[c]));
+       s.ChanInvert[c] = *Dso(dso::ChanInvert[c]);
+       RefreshTriggerLevels();
+     }},
+    {{0x479, 0x47F},
+     Scope::Channel,
+     [](int c) {
+       Setup().ChanCoupling[c] = LoadI32(Dso(dso::ChanCoupling[c]));
+       Setup().ChanImpedance[c] = LoadI32(Dso(dso::ChanImpedance[c]));
+     }},
+    {{0x47A}, Scope::Channel, [](int c) { Setup().ChanBWLimit[c] = *Dso(dso::ChanBWLimit[c]); }},
+    {{0x47B}, Scope::Channel, [](int) { RefreshTriggerLevels(); }},
+    {{0x47C},
+     Scope::Channel,
+     [](int c) {
+       Setup().ChanDisplay[c] = *Dso(dso::ChanDisplay[c]);
+       GetAcqSaRate();
+     }},
+    // Logic analyzer thresholds
+    {{0x60A},
+     Scope::Global,
+     [](int) {
+       _QX_SETUP& s = Setup();
+       if (TakeWhenDifferent(s.LaThreshold, LoadF32(La(la::LaThreshold))) && s.LaThresholdType == 3)
+         s.LaUserThreshold = s.LaThreshold;
+     }},
+    {{0x60E},
+     Scope::Global,
+     [](int) { TakeWhenDifferent(Setup().LaUserThreshold, LoadF32(La(la::LaUserThreshold))); }},
+    // Timebase
+    {{0x659},
+     Scope::Global,
+     [](int) {
+       _QX_SETUP& s = Setup();
+       if (!TakeWhenDifferent(s.DelayedOn, *Dso(dso::DelayedOn))) return;
+       if (s.DelayedOn == 0) RaiseStatus(Msg::NotAvailableLowerLimitScale);
+       if (s.DelayedOn == 1) GetTimeScalePara();
+       RebuildRgnSetup();
+       if (Rgn().CursorShown) RebuildCursorDiv();
+     }},
+    {{0x65A},
+     Scope::Global,
+     [](int) {
+       _QX_SETUP& s = Setup();
+       if (TakeWhenDifferent(s.TimeFormat, LoadI32(Dso(dso::TimeFormat))) && s.TimeFormat == 1)
+         GetTimeScalePara();
+     }},
+    {{0x663},
+     Scope::Global,
+     [](int) { TakeWhenDifferent(Setup().TimeOffset, LoadF64(Dso(dso::TimeOffset))); }},
+    {{0x66D},
+     Scope::Global,
+     [](int) {
+       _QX_SETUP& s = Setup();
+       const float block = LoadF32(Dso(dso::TimeScale));
+       if (static_cast<float>(s.TimeScale) != block) {  // compared as the block holds it
+         s.TimeScale = block;
+         s.TimeScalePs = LoadI64(Dso(dso::TimeScalePs));
+       }
+       GetAcqSaRate();
+     }},
+    {{0x677},
+     Scope::Global,
+     [](int) { TakeWhenDifferent(Setup().DelayedOffset, LoadF64(Dso(dso::DelayedOffset))); }},
+    {{0x681},
+     Scope::Global,
+     [](int) {
+       if (!TakeWhenDifferent(Setup().DelayedScale, static_cast<double>(LoadF32(Dso(dso::DelayedScale)))))
+         return;
+       UpdateDelayedScaleMarks();
+       Rgn().RedrawScreen = 1;
+     }},
+    // Acquire
+    {{0x6BD}, Scope::Global, [](int) { TakeWhenDifferent(Setup().AcqType, LoadI32(Dso(dso::AcqType))); }},
+    {{0x6C7},
+     Scope::Global,
+     [](int) {  // the block's word is set for equivalent time
+       Setup().AcqMode = LoadU32(Dso(dso::AcqModeWord)) == 0 ? 1 : 0;
+     }},
+    {{0x6D1},
+     Scope::Global,
+     [](int) { TakeWhenDifferent(Setup().AcqAverages, 1u << (*Dso(dso::AcqAveragesExp) & 31)); }},
+    {{0x6DB},
+     Scope::Global,
+     [](int) {
+       const _QX_SETUP& s = Setup();
+       if (s.RunState == 1 && (s.AcqMemFull != 0) == (LoadU32(Dso(dso::AcqMemFull)) != 0))
+         ApplyMemoryDepthRule();
+     }},
+    // Trigger
+    {{0x721}, Scope::Global, [](int) { TakeWhenDifferent(Setup().TrigType, LoadI32(Dso(dso::TrigType))); }},
+    {{0x725},
+     Scope::Global,
+     [](int) { TakeWhenDifferent(Setup().TrigSensitivity, LoadF32(Dso(dso::TrigSensitivity))); }},
+    {{0x735},
+     Scope::Global,
+     [](int) { TakeWhenDifferent(Setup().TrigHoldoff, LoadF32(Dso(dso::TrigHoldoff))); }},
+    {{0x749},
+     Scope::Global,
+     [](int) { TakeWhenDifferent(Setup().TrigEdgeLevel, LoadF32(Dso(dso::TrigEdgeLevel))); }},
+    {{0x75D},
+     Scope::Global,
+     [](int) { TakeProbedLevel(Setup().TrigPulseLevel, dso::TrigPulseLevel, Setup().TrigEdgeSource); }},
+    {{0x767},
+     Scope::Global,
+     [](int) {
+       TakeWhenDifferent(Setup().TrigPulseWidth, static_cast<double>(LoadF32(Dso(dso::TrigPulseWidth))));
+     }},
+    {{0x77B},
+     Scope::Global,
+     [](int) { TakeProbedLevel(Setup().TrigVideoLevel, dso::TrigVideoLevel, Setup().TrigVideoSource); }},
+    {{0x799},
+     Scope::Global,
+     [](int) { TakeProbedLevel(Setup().TrigSlopeLevelA, dso::TrigSlopeLevelA, Setup().TrigSlopeSource); }},
+    {{0x7A3},
+     Scope::Global,
+     [](int) { TakeProbedLevel(Setup().TrigSlopeLevelB, dso::TrigSlopeLevelB, Setup().TrigSlopeSource); }},
+    {{0x7AD},
+     Scope::Global,
+     [](int) {
+       TakeWhenDifferent(Setup().TrigSlopeTime, static_cast<double>(LoadF32(Dso(dso::TrigSlopeTime))));
+     }},
+    {{0x7CB},
+     Scope::Global,
+     [](int) { TakeWhenDifferent(Setup().TrigDurationTime, LoadF64(La(la::TrigDurationTime))); }},
+    // Alternate trigger: CH2's field lies 0xC4 bytes after CH1's
+    {{0x7D6}, Scope::Alternate, [](int c) { Setup().AltTrigType[c] = LoadI32(Alt(alt::AltTrigType[c])); }},
+    {{0x7D9},
+     Scope::Alternate,
+     [](int c) { Setup().AltSensitivity[c] = LoadF32(Alt(AltSensitivityOffset(c))); }},
+    {{0x7DA}, Scope::Alternate, [](int c) { Setup().AltHoldoff[c] = LoadF32(Alt(AltHoldoffOffset(c))); }},
+    {{0x7DF}, Scope::Alternate, [](int c) { Setup().AltTimeScale[c] = LoadF32(Alt(alt::AltTimeScale[c])); }},
+    {{0x7E9},
+     Scope::Alternate,
+     [](int c) { Setup().AltTimeOffsetPs[c] = LoadI64(Alt(alt::AltTimeOffsetPs[c])); }},
+    {{0x7F3}, Scope::Alternate, [](int c) { Setup().AltEdgeSlope[c] = LoadI32(Alt(alt::EdgeSlope[c])); }},
+    {{0x7FD},
+     Scope::Alternate,
+     [](int c) { Setup().AltEdgeLevel[c] = LoadF32(Alt(alt::EdgeLevel[c])) * Setup().ChanProbe[c]; }},
+    {{0x811},
+     Scope::Alternate,
+     [](int c) { Setup().AltPulseLevel[c] = LoadF32(Alt(alt::PulseLevel[c])) * Setup().ChanProbe[c]; }},
+    {{0x81B}, Scope::Alternate, [](int c) { Setup().AltPulseWidth[c] = LoadF32(Alt(alt::PulseWidth[c])); }},
+    {{0x82F}, Scope::Alternate, [](int c) { Setup().AltSlopeTime[c] = LoadF32(Alt(alt::SlopeTime[c])); }},
+    {{0x839},
+     Scope::Alternate,
+     [](int c) { Setup().AltSlopeLevelA[c] = LoadF32(Alt(alt::SlopeLevelA[c])) * Setup().ChanProbe[c]; }},
+    {{0x843},
+     Scope::Alternate,
+     [](int c) { Setup().AltSlopeLevelB[c] = LoadF32(Alt(alt::SlopeLevelB[c])) * Setup().ChanProbe[c]; }},
+    {{0x861},
+     Scope::Alternate,
+     [](int c) { Setup().AltVideoLevel[c] = LoadF32(Alt(alt::VideoLevel[c])) * Setup().ChanProbe[c]; }},
+};
+
+const ReadBackRow* FindRow(unsigned int ctrlId) {
+  for (const ReadBackRow& row : kRows)
+    for (unsigned int id : row.ctrlIds)
+      if (id != 0 && id == ctrlId) return &row;
+  return nullptr;
+}
+
+}  // namespace
+
+void ReadBackReconcile(unsigned int ctrlId, long value) {
+  const ReadBackRow* row = FindRow(ctrlId);
+  if (!row) return;
+  switch (row->scope) {
+    case Scope::Global:
+      row->take(0);
+      break;
+    case Scope::Channel:
+      row->take(value == 0 ? 0 : 1);
+      break;
+    case Scope::Alternate:
+      if (value == 0 || value == 1) row->take(static_cast<int>(value));
+      break;
+  }
+}
+
+}  // namespace qx
