@@ -139,6 +139,12 @@ void LibraryTest::TearDown() {
   QxMsgInit(nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 
+void LibraryTest::ScriptReadBack() {
+  socket.Reply(LanReply(dso.Bytes, sizeof dso.Bytes));
+  socket.Reply(LanReply(la.Bytes, sizeof la.Bytes));
+  socket.Reply(LanReply(alt.Bytes, sizeof alt.Bytes));
+}
+
 void LibraryTest::Run(unsigned long cmd, unsigned int ctrl, long value, CWnd* wnd1, CWnd* wnd2) {
   ASSERT_TRUE(QxPostIOCmd(cmd, ctrl, value, wnd1, wnd2, nullptr));
   ASSERT_EQ(GetIOCmd(), static_cast<long>(cmd));

@@ -103,6 +103,13 @@ class LibraryTest : public ::testing::Test {
   void RunFloat(unsigned long cmd, unsigned int ctrl, float v, long value = 0);
   void RunBool(unsigned long cmd, unsigned int ctrl, bool v, long value = 0);
   void UseUsb() { setup.InterfaceType = 0; }
+  // Queues the three setup blocks below as the replies to the next three
+  // setup queries (the read-back after a command).
+  void ScriptReadBack();
+
+  DSO_SETUP dso{};
+  _QX_LA_SETUP la{};
+  DSO_ALT_SETUP alt{};
 
   _QX_SETUP setup{};
   _QX_RGN_SETUP rgn{};

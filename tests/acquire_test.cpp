@@ -1,0 +1,116 @@
+// Acquire, from a posted command to the line on the wire and back.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "frame/state.h"
+#include "le_bytes.h"
+#include "support/fakes.h"
+
+namespace {
+
+using qxtest::LanLine;
+
+class AcquireTest : public qxtest::LibraryTest {};
+
+const std::vector<std::string> kReadBack = {":SETUP:DSO?", ":SETUP:LA?", ":SETUP:ALT?"};
+
+TEST_F(AcquireTest, EachControlSendsItsLineThenReadsTheBlocksBack) {
+  struct Case {
+    const char* name;
+    unsigned int ctrl;
+    void (*set)();
+    std::string line;   // the set command, or "" for a bare carriage return
+    std::string query;  // the matching query left beside it
+    const char* status;
+  } cases[] = {
+      {"type average", CTL_ACQ_TYPE, [] { SetMsgVarInt(1); }, ":ACQUIRE:TYPE AVERAGE", ":ACQUIRE:TYPE?", ""},
+      {"type peak", CTL_ACQ_TYPE, [] { SetMsgVarInt(2); }, ":ACQUIRE:TYPE PEAKDETECT", ":ACQUIRE:TYPE?", ""},
+      {"type out of range", CTL_ACQ_TYPE, [] { SetMsgVarInt(3); }, ":ACQUIRE:TYPE ", ":ACQUIRE:TYPE?", ""},
+      {"type negative", CTL_ACQ_TYPE, [] { SetMsgVarInt(-1); }, ":ACQUIRE:TYPE ", ":ACQUIRE:TYPE?", ""},
+      {"real time", CTL_ACQ_MODE, [] { SetMsgVarbool(true); }, ":ACQUIRE:MODE RTIME", ":ACQUIRE:MODE?", ""},
+      {"equivalent time", CTL_ACQ_MODE, [] { SetMsgVarbool(false); }, ":ACQUIRE:MODE ETIME", ":ACQUIRE:MODE?", ""},
+      {"averages to the nearest power of two", CTL_ACQ_AVERAGES, [] { SetMsgVarInt(100); },
+       ":ACQUIRE:AVERAGES 128", ":ACQUIRE:AVERAGES?", ""},
+      {"averages clamped", CTL_ACQ_AVERAGES, [] { SetMsgVarInt(1000); }, ":ACQUIRE:AVERAGES 256",
+       ":ACQUIRE:AVERAGES?", "Acquire average number at upper limit"},
+      {"averages below two", CTL_ACQ_AVERAGES, [] { SetMsgVarInt(0); }, ":ACQUIRE:AVERAGES 2", ":ACQUIRE:AVERAGES?",
+       "Acquire average number at lower limit"},
+      {"normal memory", CTL_ACQ_MEMORY, [] { SetMsgVarUINT(524287); }, ":ACQUIRE:MEMORY NORMAL", ":ACQUIRE:MEMORY?",
+       ""},
+      {"long memory", CTL_ACQ_MEMORY, [] { SetMsgVarUINT(524288); }, ":ACQUIRE:MEMORY FULL", ":ACQUIRE:MEMORY?", ""},
+      {"sample rate", CTL_ACQ_SAMPLE_RATE, [] { SetMsgVarfloat(1e9f); }, "", ":ACQUIRE:SAMPLINGRATE?", ""},
+      {"second sample rate", CTL_ACQ_SAMPLE_RATE2, [] { SetMsgVarfloat(2e6f); }, "", ":ACQUIRE:MODE?", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    socket.sent.clear();
+    setup.ErrorText[0] = '\0';
+    ScriptReadBack();
+    c.set();
+    Run(CMD_ACQUIRE, c.ctrl);
+    std::vector<std::string> expected = {LanLine(c.line)};
+    for (const std::string& q : kReadBack) expected.push_back(LanLine(q));
+    EXPECT_EQ(socket.sent, expected);
+    EXPECT_EQ(std::string(qx::Command.QueryString), c.query);
+    EXPECT_STREQ(setup.ErrorText, c.status);
+  }
+}
+
+TEST_F(AcquireTest, StoresWhatTheControlsCarry) {
+  setup.Connected = 0;
+  RunInt(CMD_ACQUIRE, CTL_ACQ_TYPE, 7);
+  EXPECT_EQ(setup.AcqType, 7);
+  RunInt(CMD_ACQUIRE, CTL_ACQ_AVERAGES, 6);
+  EXPECT_EQ(setup.AcqAverages, 8u);
+  SetMsgVarUINT(524288);
+  Run(CMD_ACQUIRE, CTL_ACQ_MEMORY);
+  EXPECT_EQ(setup.AcqMemDepth, 524288u);
+  EXPECT_EQ(setup.AcqMemFull, 1);
+  EXPECT_EQ(rgn.RedrawFlag2, 1);
+  EXPECT_EQ(rgn.RedrawFlag4, 1);
+  RunFloat(CMD_ACQUIRE, CTL_ACQ_SAMPLE_RATE, 1e9f);
+  EXPECT_EQ(setup.AcqSampleRate, 1e9f);
+  EXPECT_EQ(std::string(qx::Command.ParamString), "1000000000.000000");
+  RunFloat(CMD_ACQUIRE, CTL_ACQ_SAMPLE_RATE2, 2.5e6f);
+  EXPECT_EQ(setup.AcqSampleRate2, 2.5e6f);
+}
+
+TEST_F(AcquireTest, NotANumberIsRefusedAndNothingIsSent) {
+  setup.AcqSampleRate = 5.0f;
+  RunFloat(CMD_ACQUIRE, CTL_ACQ_SAMPLE_RATE, std::nanf(""));
+  EXPECT_EQ(setup.AcqSampleRate, 5.0f);
+  EXPECT_TRUE(socket.sent.empty());
+  EXPECT_EQ(main.messages.size(), 1u);
+}
+
+TEST_F(AcquireTest, UnknownControlChangesAndSendsNothing) {
+  _QX_SETUP before = setup;
+  RunInt(CMD_ACQUIRE, 0x6F9, 1);
+  EXPECT_TRUE(socket.sent.empty());
+  EXPECT_EQ(std::memcmp(&before, &setup, sizeof setup), 0);
+}
+
+// What the instrument applied replaces what was asked for.
+TEST_F(AcquireTest, ReadBackTakesOverTheInstrumentsValues) {
+  qx::StoreU16(dso.Bytes + 0x1C8, 5);
+  ScriptReadBack();
+  RunInt(CMD_ACQUIRE, CTL_ACQ_AVERAGES, 64);
+  EXPECT_EQ(setup.AcqAverages, 32u);
+
+  qx::StoreU32(dso.Bytes + 0x1C4, 1);
+  ScriptReadBack();
+  RunBool(CMD_ACQUIRE, CTL_ACQ_MODE, true);
+  EXPECT_EQ(setup.AcqMode, 0);
+
+  setup.RunState = 1;
+  setup.TimeScale = 2e-8;
+  setup.ChanDisplay[0] = 1;
+  qx::StoreU32(dso.Bytes + 0x1D4, 1);
+  ScriptReadBack();
+  SetMsgVarUINT(600000);
+  Run(CMD_ACQUIRE, CTL_ACQ_MEMORY);
+  EXPECT_EQ(setup.AcqMemDepth, 1048576u);
+}
+
+}  // namespace

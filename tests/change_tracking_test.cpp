@@ -1,0 +1,117 @@
+// Change tracking, the at-stop snapshot, and the undo and redo slots.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/fakes.h"
+
+namespace {
+
+using qxtest::WindowMessage;
+
+class ChangeTrackingTest : public qxtest::LibraryTest {};
+
+TEST_F(ChangeTrackingTest, RunningAnnouncesOnceAndRestartsTheTimerEveryTime) {
+  setup.RunState = 1;
+  SetChangeSetting();
+  SetChangeSetting();
+  EXPECT_EQ(main.messages, (std::vector<WindowMessage>{{&main, 0xC35, 0x115C, 0}}));
+  EXPECT_EQ(main.timers, (std::vector<std::pair<UINT_PTR, UINT>>{{8, 500}, {8, 500}}));
+  EXPECT_TRUE(GetChangeSetting());
+  EXPECT_TRUE(socket.sent.empty());
+}
+
+TEST_F(ChangeTrackingTest, PendingClearUsbGoesOutOnceBeforeTheTimer) {
+  setup.RunState = 1;
+  rgn.ClearUsbPending = 1;
+  main.onMessage = [&](UINT, WPARAM, LPARAM) { EXPECT_TRUE(socket.sent.empty()); };
+  SetChangeSetting();
+  SetChangeSetting();
+  EXPECT_EQ(socket.sent, (std::vector<std::string>{qxtest::LanLine(":CLEARUSB")}));
+  EXPECT_EQ(rgn.ClearUsbPending, 0);
+}
+
+TEST_F(ChangeTrackingTest, StoppedOnlyRequestsARedraw) {
+  setup.RunState = 0;
+  setup.RefreshFlag = 1;
+  SetChangeSetting();
+  EXPECT_EQ(rgn.RefreshWave, 1);
+  EXPECT_TRUE(main.messages.empty());
+  EXPECT_TRUE(main.timers.empty());
+  EXPECT_FALSE(GetChangeSetting());
+}
+
+TEST_F(ChangeTrackingTest, NothingAtAllDuringPlaybackOrWhileRolling) {
+  for (auto prepare : {+[](_QX_SETUP& s) { s.RecordState = 2; }, +[](_QX_SETUP& s) { s.RollOn = 1; }}) {
+    for (BYTE run : {0, 1}) {
+      setup = _QX_SETUP{};
+      setup.Connected = 1;
+      setup.InterfaceType = 1;
+      setup.RefreshFlag = 1;
+      setup.RunState = run;
+      rgn.ClearUsbPending = 1;
+      rgn.RefreshWave = 0;
+      prepare(setup);
+      SetChangeSetting();
+      EXPECT_EQ(setup.ChangeSettingPending, 0);
+      EXPECT_EQ(rgn.RefreshWave, 0);
+      EXPECT_EQ(rgn.ClearUsbPending, 1);
+    }
+  }
+  EXPECT_TRUE(main.messages.empty());
+  EXPECT_TRUE(main.timers.empty());
+  EXPECT_TRUE(socket.sent.empty());
+}
+
+TEST_F(ChangeTrackingTest, SnapshotDoesNotFollowLaterChanges) {
+  setup.ChanScale[1] = 0.5f;
+  setup.ChanOffset[0] = -1.0f;
+  setup.ChanInvert[1] = 1;
+  setup.TimeScalePs = 1000;
+  setup.DelayedOffset = 2.5;
+  setup.AltSampleRate2[1] = 7.0f;
+  setup.MathDisplay[3] = 1;
+  setup.RollOn = 1;
+  setup.AcqMemDepth = 4096;
+  setup.LaEnable = 1;
+  setup.ChanStopWave[0] = 9;
+  setup.AcqSampleRate2AtStop = 9.0f;
+  SaveChangeSetting();
+  setup.ChanScale[1] = 2.0f;
+  setup.TimeScalePs = 5;
+  EXPECT_EQ(setup.ChanScaleAtStop[1], 0.5f);
+  EXPECT_EQ(setup.ChanOffsetAtStop[0], -1.0f);
+  EXPECT_EQ(setup.ChanInvertAtStop[1], 1);
+  EXPECT_EQ(setup.TimeScalePsAtStop, 1000);
+  EXPECT_EQ(setup.DelayedOffsetAtStop, 2.5);
+  EXPECT_EQ(setup.AltSampleRate2AtStop[1], 7.0f);
+  EXPECT_EQ(setup.MathDisplayAtStop[3], 1);
+  EXPECT_EQ(setup.RollOnAtStop, 1);
+  EXPECT_EQ(setup.AcqMemDepthAtStop, 4096u);
+  EXPECT_EQ(setup.LaEnableAtStop, 1);
+  // Not part of the snapshot.
+  EXPECT_EQ(setup.ChanStopWave[0], 9);
+  EXPECT_EQ(setup.AcqSampleRate2AtStop, 9.0f);
+}
+
+TEST_F(ChangeTrackingTest, UndoAndRedoFillTheirOwnSlots) {
+  setup.ChanScale[1] = 0.2f;
+  setup.TimeOffset = 1e-3;
+  setup.AltTimeScale[1] = 5e-6;
+  setup.UndoUsed = 1;
+  SaveRedoSetup();
+  EXPECT_EQ(setup.UndoUsed, 1);
+  setup.ChanScale[1] = 0.5f;
+  setup.TimeOffset = 2e-3;
+  setup.AltTimeScale[1] = 1e-5;
+  SaveUndoSetup();
+  EXPECT_EQ(setup.UndoUsed, 0);
+  EXPECT_EQ(setup.UndoChan[1].Scale[0], 0.5f);
+  EXPECT_EQ(setup.UndoChan[1].Scale[1], 0.2f);
+  EXPECT_EQ(setup.UndoTimeOffset[0], 2e-3);
+  EXPECT_EQ(setup.UndoTimeOffset[1], 1e-3);
+  EXPECT_EQ(setup.UndoAltTimeScale[0][1], 1e-5);
+  EXPECT_EQ(setup.UndoAltTimeScale[1][1], 5e-6);
+}
+
+}  // namespace
