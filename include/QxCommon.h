@@ -13,15 +13,17 @@ struct _QX_SETUP;
 
 // a, b, c, d and e joined in this order, nothing added. Set commands are
 // (subsystem, header, " ", value, ""), queries (subsystem, "HEADER?", "", "", "").
-CString StrConnect(const CString& a, const CString& b, const CString& c, const CString& d,
-                   const CString& e);
+CString StrConnect(const CString& a, const CString& b, const CString& c, const CString& d, const CString& e);
 
 // value rounded half away from zero to `digits` significant digits, never to
 // a step finer than 10^exponent; the result is the double nearest that decimal.
+// The value counts as the shortest decimal that reads back as it (0.0015 is a
+// tie); NaN and infinities pass through.
 double GetValidData(double value, int digits, int exponent);
 
-// The nearest step of 1-2-5 per decade on a logarithmic scale, ties upward;
-// the sign is kept and 0 stays 0.
+// The nearest step of 1-2-5 per decade on a logarithmic scale, ties upward
+// (within 1e-12 relative of a midpoint counts as on it); the sign is kept and
+// 0 stays 0.
 double ValidateScale(double value);
 
 // The time in NR3 form, "%.6e" ("2.000000e-08").
@@ -42,8 +44,8 @@ CPoint GetTrigOffsetPt(double scale, double offset, CPoint ref);
 // Horizontal marker in XY format.
 CPoint GetXYTimeOffsetPt(double scale, double offset, CPoint ref);
 // The span of the delayed (zoomed) window inside the upper window.
-CRect GetDelayedRect(double mainScale, double delayedScale, double mainOffset,
-                     double delayedOffset, CRect upper, CPoint ref);
+CRect GetDelayedRect(double mainScale, double delayedScale, double mainOffset, double delayedOffset,
+                     CRect upper, CPoint ref);
 
 // The host's recorded frames, handed to SaveRecFile.
 struct QxRecordData {

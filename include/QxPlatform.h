@@ -49,12 +49,18 @@ struct CRect {
   CRect() = default;
   constexpr CRect(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b)
       : left(l), top(t), right(r), bottom(b) {}
-  constexpr std::int32_t Width() const { return right - left; }
-  constexpr std::int32_t Height() const { return bottom - top; }
+  // Wraps as 32-bit pixels do instead of overflowing on extreme host rectangles.
+  constexpr std::int32_t Width() const { return Span(left, right); }
+  constexpr std::int32_t Height() const { return Span(top, bottom); }
   friend constexpr bool operator==(const CRect& a, const CRect& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
   }
   friend constexpr bool operator!=(const CRect& a, const CRect& b) { return !(a == b); }
+
+ private:
+  static constexpr std::int32_t Span(std::int32_t from, std::int32_t to) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(to) - static_cast<std::uint32_t>(from));
+  }
 };
 
 // ---------------------------------------------------------------------------
@@ -159,6 +165,8 @@ class CWinSocket {
 };
 
 // A real TCP link to an instrument (TCP_NODELAY, non-blocking receive).
+// Connect gives up after timeoutMs. Send writes every byte; when the link
+// fails it returns the count written so far, or -1 if none.
 class QxTcpSocket : public CWinSocket {
  public:
   QxTcpSocket() = default;
@@ -183,11 +191,11 @@ class QxTcpSocket : public CWinSocket {
 // ---------------------------------------------------------------------------
 struct QxPanelUsb {
   virtual ~QxPanelUsb() = default;
-  virtual int UsbRead(UINT device, int phase, int count, BYTE* buffer);                // ordinal 1
-  virtual int UsbWriteByte(UINT device, BYTE value);                                   // ordinal 2
-  virtual int UsbRequest(UINT device, int code, int param1, int param2, int zero);     // ordinal 3
-  virtual int UsbBlockRead(UINT device, int size, BYTE* buffer);                       // ordinal 5
-  virtual int UsbBlockWrite(UINT device, int size, const BYTE* buffer);                // ordinal 6
+  virtual int UsbRead(UINT device, int phase, int count, BYTE* buffer);             // ordinal 1
+  virtual int UsbWriteByte(UINT device, BYTE value);                                // ordinal 2
+  virtual int UsbRequest(UINT device, int code, int param1, int param2, int zero);  // ordinal 3
+  virtual int UsbBlockRead(UINT device, int size, BYTE* buffer);                    // ordinal 5
+  virtual int UsbBlockWrite(UINT device, int size, const BYTE* buffer);             // ordinal 6
 };
 
 void QxSetPanelUsb(QxPanelUsb* device);

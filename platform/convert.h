@@ -23,10 +23,11 @@ constexpr Int TruncateTo(double value) {
   return static_cast<Int>(value);
 }
 
-// Rounds half away from zero, saturating.
+// Rounds half away from zero, saturating. std::round is exact; adding 0.5
+// would carry 0.49999999999999994 up to 1 and odd integers above 2^52 to even.
 template <typename Int>
 constexpr Int RoundTo(double value) {
-  return TruncateTo<Int>(std::isnan(value) ? value : (value < 0 ? value - 0.5 : value + 0.5));
+  return TruncateTo<Int>(std::round(value));
 }
 
 }  // namespace qx

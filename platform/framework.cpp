@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <limits>
+#include <memory>
 #include <new>
 #include <thread>
 #include <unordered_set>
@@ -17,7 +20,9 @@
 // ---------------------------------------------------------------------------
 CString::CString() noexcept : data_(inline_), length_(0), capacity_(kInlineCapacity) { inline_[0] = '\0'; }
 
-CString::CString(const char* text) : CString() { Assign(text, text ? static_cast<int>(std::strlen(text)) : 0); }
+CString::CString(const char* text) : CString() {
+  Assign(text, text ? static_cast<int>(std::strlen(text)) : 0);
+}
 
 CString::CString(const char* text, int length) : CString() { Assign(text, text ? std::max(length, 0) : 0); }
 
@@ -74,9 +79,17 @@ void CString::Empty() noexcept {
   data_[0] = '\0';
 }
 
+namespace {
+// Whether `text` points into [begin, end]: a total order, so defined for unrelated pointers too.
+bool PointsInto(const char* text, const char* begin, const char* end) {
+  return !std::less<const char*>()(text, begin) && !std::less<const char*>()(end, text);
+}
+}  // namespace
+
 void CString::Reserve(int capacity) {
   if (capacity <= capacity_) return;
-  int grown = std::max(capacity, capacity_ * 2);
+  const int grown =
+      capacity_ > std::numeric_limits<int>::max() / 2 ? capacity : std::max(capacity, capacity_ * 2);
   char* fresh = static_cast<char*>(std::malloc(static_cast<std::size_t>(grown) + 1));
   if (!fresh) throw std::bad_alloc();
   std::memcpy(fresh, data_, static_cast<std::size_t>(length_) + 1);
@@ -86,7 +99,7 @@ void CString::Reserve(int capacity) {
 }
 
 void CString::Assign(const char* text, int length) {
-  if (text >= data_ && text <= data_ + length_) {  // self-assignment of a part
+  if (PointsInto(text, data_, data_ + length_)) {  // self-assignment of a part
     std::memmove(data_, text, static_cast<std::size_t>(length));
   } else {
     Reserve(length);
@@ -98,7 +111,8 @@ void CString::Assign(const char* text, int length) {
 
 void CString::Append(const char* text, int length) {
   if (length <= 0) return;
-  if (text >= data_ && text <= data_ + length_) {  // appending a part of itself
+  if (length > std::numeric_limits<int>::max() - length_) throw std::bad_alloc();
+  if (PointsInto(text, data_, data_ + length_)) {  // appending a part of itself
     CString copy(text, length);
     Append(copy.data_, copy.length_);
     return;
@@ -148,46 +162,58 @@ bool operator==(const CString& a, const CString& b) noexcept {
 
 bool operator==(const CString& a, const char* b) noexcept { return b && std::strcmp(a.data_, b) == 0; }
 
+// Formats into a scratch buffer first: an argument may be this string itself.
 void CString::Format(const char* format, ...) {
+  if (!format) {
+    Empty();
+    return;
+  }
   qx::CLocaleScope c_locale;
   va_list args;
   va_start(args, format);
   va_list again;
   va_copy(again, args);
-  int needed = std::vsnprintf(data_, static_cast<std::size_t>(capacity_) + 1, format, args);
+  char local[kInlineCapacity + 1];
+  const int needed = std::vsnprintf(local, sizeof local, format, args);
   va_end(args);
   if (needed < 0) {
     Empty();
-  } else if (needed > capacity_) {
-    length_ = 0;
-    data_[0] = '\0';
-    Reserve(needed);
-    std::vsnprintf(data_, static_cast<std::size_t>(capacity_) + 1, format, again);
-    length_ = needed;
+  } else if (needed <= kInlineCapacity) {
+    Assign(local, needed);
   } else {
-    length_ = needed;
+    auto big = std::make_unique<char[]>(static_cast<std::size_t>(needed) + 1);
+    std::vsnprintf(big.get(), static_cast<std::size_t>(needed) + 1, format, again);
+    Assign(big.get(), needed);
   }
   va_end(again);
 }
 
 // ---------------------------------------------------------------------------
-// Windows: a handle is an address unique to the window object; the registry
-// holds the handles of the windows that are alive and not destroyed.
+// Windows: every window gets a handle never given before, so the handle of a
+// destroyed window stays dead even when a new window takes its object's
+// address. The registry holds the handles of the windows not yet destroyed.
 // ---------------------------------------------------------------------------
 namespace {
 std::unordered_set<HWND>& LiveWindows() {
   static std::unordered_set<HWND> live;
   return live;
 }
+
+HWND NewHandle() {
+  static std::uintptr_t last = 0;
+  return reinterpret_cast<HWND>(++last);
+}
 }  // namespace
 
-CWnd::CWnd() : m_hWnd(reinterpret_cast<HWND>(this)) { LiveWindows().insert(m_hWnd); }
+CWnd::CWnd() : m_hWnd(NewHandle()) { LiveWindows().insert(m_hWnd); }
 
 CWnd::~CWnd() { LiveWindows().erase(m_hWnd); }
 
 LRESULT CWnd::WindowProc(UINT, WPARAM, LPARAM) { return 0; }
 
-LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) { return WindowProc(message, wParam, lParam); }
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  return WindowProc(message, wParam, lParam);
+}
 
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT, void*) { return id; }
 

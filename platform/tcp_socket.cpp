@@ -14,6 +14,15 @@
 
 #include "QxPlatform.h"
 
+// A peer that has gone must fail the send, not raise SIGPIPE in the host
+// (systems without MSG_NOSIGNAL have SO_NOSIGPIPE, set at connect).
+#ifndef MSG_NOSIGNAL
+#define MSG_NOSIGNAL 0
+#endif
+#ifndef SOCK_CLOEXEC
+#define SOCK_CLOEXEC 0
+#endif
+
 int CWinSocket::Send(const char*, int) { return -1; }
 int CWinSocket::Receive(char*, int length) { return length == 0 ? 0 : -1; }
 
@@ -22,18 +31,31 @@ namespace {
 constexpr int kSendStallMs = 3000;
 
 int RemainingMs(std::chrono::steady_clock::time_point deadline) {
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+  auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
   return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-int ConnectOne(const addrinfo* ai, int timeoutMs) {
+// poll() for one descriptor, resumed after signals until the deadline.
+bool PollUntil(int fd, short events, std::chrono::steady_clock::time_point deadline) {
+  for (;;) {
+    pollfd p{fd, events, 0};
+    const int rc = ::poll(&p, 1, RemainingMs(deadline));
+    if (rc >= 0 || errno != EINTR) return rc == 1;
+  }
+}
+
+int ConnectOne(const addrinfo* ai, std::chrono::steady_clock::time_point deadline) {
   int fd = ::socket(ai->ai_family, ai->ai_socktype | SOCK_CLOEXEC, ai->ai_protocol);
   if (fd < 0) return -1;
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+#ifdef SO_NOSIGPIPE
+  int on = 1;
+  ::setsockopt(fd, SOL_SOCKET, SO_NOSIGPIPE, &on, sizeof on);
+#endif
   int rc = ::connect(fd, ai->ai_addr, ai->ai_addrlen);
-  if (rc != 0 && errno == EINPROGRESS) {
-    pollfd p{fd, POLLOUT, 0};
-    rc = ::poll(&p, 1, timeoutMs) == 1 ? 0 : -1;
+  if (rc != 0 && (errno == EINPROGRESS || errno == EINTR)) {  // an interrupted connect goes on
+    rc = PollUntil(fd, POLLOUT, deadline) ? 0 : -1;
     int err = 0;
     socklen_t len = sizeof err;
     if (rc == 0 && (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0)) rc = -1;
@@ -61,7 +83,7 @@ bool QxTcpSocket::Connect(const char* host, unsigned short port, int timeoutMs) 
   addrinfo* list = nullptr;
   if (::getaddrinfo(host, service, &hints, &list) != 0) return false;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : 0);
-  for (const addrinfo* ai = list; ai && fd_ < 0; ai = ai->ai_next) fd_ = ConnectOne(ai, RemainingMs(deadline));
+  for (const addrinfo* ai = list; ai && fd_ < 0; ai = ai->ai_next) fd_ = ConnectOne(ai, deadline);
   ::freeaddrinfo(list);
   return fd_ >= 0;
 }
@@ -73,23 +95,23 @@ void QxTcpSocket::Close() {
 
 bool QxTcpSocket::IsConnected() const { return fd_ >= 0; }
 
+// Every byte, waiting while the peer's window is full; a stall of kSendStallMs
+// without progress ends it. On failure: the count sent so far, -1 if none.
 int QxTcpSocket::Send(const char* data, int length) {
   if (fd_ < 0 || length < 0 || (!data && length > 0)) return -1;
   int sent = 0;
   while (sent < length) {
-    ssize_t n = ::send(fd_, data + sent, static_cast<size_t>(length - sent), MSG_NOSIGNAL);
+    const ssize_t n = ::send(fd_, data + sent, static_cast<size_t>(length - sent), MSG_NOSIGNAL);
     if (n > 0) {
       sent += static_cast<int>(n);
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
-    pollfd p{fd_, POLLOUT, 0};
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && ::poll(&p, 1, kSendStallMs) == 1 &&
-        !(p.revents & (POLLERR | POLLHUP)))
-      continue;
-    return -1;
+    const auto stall = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSendStallMs);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && PollUntil(fd_, POLLOUT, stall)) continue;
+    break;
   }
-  return sent;
+  return sent > 0 || length == 0 ? sent : -1;
 }
 
 int QxTcpSocket::Receive(char* buffer, int length) {

@@ -1,6 +1,7 @@
 // The host's USB panel: with none installed every USB call fails.
-#include "QxPlatform.h"
 #include "usb_panel.h"
+
+#include "QxPlatform.h"
 
 int QxPanelUsb::UsbRead(UINT, int, int, BYTE*) { return 0; }
 int QxPanelUsb::UsbWriteByte(UINT, BYTE) { return 0; }
