@@ -666,7 +666,69 @@ void RebuildCursorDiv();
 // ===========================================================================
 // 8. Value validators
 // ===========================================================================
-// Declared with their issue.
+// Each takes the candidate value first (except where an argument list says
+// otherwise) and returns it clamped into the instrument's range and rounded
+// to a value the instrument represents. A bound crossed raises its status
+// message (most have one); a value exactly on a bound passes silently; NaN
+// becomes the lower bound. Some bounds are read from the _QX_SETUP record.
+
+// Vertical: channels, references, math and FFT (volts, divisions).
+float ValidateCHScale(float scale, float probe);
+float ValidateRefVertScale(float scale, float probe);  // as ValidateCHScale
+float ValidateCHOffset(float scale, float offset, float probe);  // validates offset
+float ValidateRefVertOffset(float scale, float offset);          // validates offset
+float ValidateFilterLimit(float limit);
+float ValidateMathScalef(float scale);
+float ValidateFFTVrmsScalef(float scale);
+float ValidateFFTdBVrmsScale(float scale);
+float ValidateMathOffset(float offset, float scale);
+float ValidateFFTVrmsOffset(float offset, float scale);    // as ValidateMathOffset
+float ValidateFFTdBVrmsOffset(float offset, float scale);  // as ValidateMathOffset
+float ValidateFFTHorizOffset(float position, float scale);
+float ValidateLaUserThresholdLevel(float level);
+int ValidateMathScalen(int index);
+int ValidateFFTVrmsScalen(int index);
+// Snaps an FFT hertz/div to a zoom step of the slot's time scale and stores
+// the zoom code in zoomCodes[slot] (zoomCodes may be null; a slot outside
+// 0..3 stores nothing and uses the main time scale).
+float ValidateFFTHorizScale(float value, int slot, int* zoomCodes);
+// The same for a reference FFT, whose unit span comes from `current` and the
+// slot's present zoom code; returns `current` when zoomCodes is null or the
+// slot lies outside 0..3.
+float ValidateRefFFTHorizScale(float value, float current, int slot, int* zoomCodes);
+
+// Display and pass/fail.
+float ValidateWaveIntensity(float intensity);
+float ValidateGridIntensity(float intensity);
+float ValidatePFHorizRange(float range);
+float ValidatePFVertRange(float range);
+
+// Trigger. source 3 is the external input divided by five.
+float ValidateTrigSensitivity(float sensitivity);
+float ValidateTrigHoldoff(float holdoff);
+float ValidateTrigLevel(float level, float scale, float offset, int source);
+double ValidateTrigPulseWidth(double width);
+double ValidateTrigSlopeTime(double time);
+double ValidateTrigDurationTime(double time);  // as ValidateTrigSlopeTime
+int ValidateTrigVideoLine(int line, int standard);  // standard: _QX_VIDEO_STANDARD
+
+// Timebase (seconds; the 64-bit forms in picoseconds).
+double ValidateTimeScale(double scale);
+double ValidateRefHorizScale(double scale);
+double ValidateRefHorizOffset(double offset);
+double ValidateAltTrigHorizScale(double scale);  // clamps silently
+double ValidateTimeOffset(double offset);
+double ValidateAltTrigHorizOffset(double first, double second);  // ValidateTimeOffset(second)
+std::int64_t ValidateTimeScale64(std::int64_t scalePs);
+std::int64_t ValidateTimeDelayedOffset64(std::int64_t offsetPs);  // no bounds
+
+// Acquisition, record and playback.
+int ValidateAcqAvgNumber(int count);  // nearest power of two, 2..256
+float ValidRecordInterval(float interval);
+float ValidPlaybackInterval(float interval);
+unsigned ValidRecordEndFrame(unsigned frames);
+int ValidRecordCurFrame(int frame);  // 1..RecordEndFrame, silently
+int ValidPlaybackCurFrm(int frame);  // PlayStartFrame..PlayEndFrame
 int ValidateAcqAvgNumber(int count);
 
 // ===========================================================================
