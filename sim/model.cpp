@@ -1,0 +1,424 @@
+#include "sim/model.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "convert.h"
+
+namespace qxsim {
+
+namespace dso = L::dso;
+namespace la = L::la;
+namespace alt = L::alt;
+
+// ---------------------------------------------------------------------------
+// Limits
+// ---------------------------------------------------------------------------
+namespace limits {
+namespace {
+// Mantissa in [1, 10) and the decade of x > 0.
+void Split(double x, double& mantissa, double& decade) {
+  decade = std::pow(10.0, std::floor(std::log10(x)));
+  mantissa = x / decade;
+  if (mantissa < 1.0) {
+    decade /= 10.0;
+    mantissa = x / decade;
+  } else if (mantissa >= 10.0) {
+    decade *= 10.0;
+    mantissa = x / decade;
+  }
+}
+}  // namespace
+
+double Nearest125(double x) {
+  double m, d;
+  Split(x, m, d);
+  // Boundaries are the geometric means of neighbouring steps.
+  if (m < 1.4142135623730951) return d;
+  if (m < 3.1622776601683795) return 2 * d;
+  if (m < 7.0710678118654755) return 5 * d;
+  return 10 * d;
+}
+
+double Floor125(double x) {
+  double m, d;
+  Split(x, m, d);
+  // A tiny tolerance keeps an exact step (computed with rounding noise) on itself.
+  constexpr double kTol = 1e-9;
+  if (m + kTol >= 5) return 5 * d;
+  if (m + kTol >= 2) return 2 * d;
+  return d;
+}
+
+std::int64_t SnapTimeScalePs(double seconds, std::int64_t lo, std::int64_t hi) {
+  if (!(seconds > 0)) return lo;
+  const double ps = seconds * static_cast<double>(kPsPerSecond);
+  if (ps >= static_cast<double>(hi)) return hi;
+  const std::int64_t snapped = qx::RoundTo<std::int64_t>(Nearest125(ps));
+  return std::clamp(snapped, lo, hi);
+}
+
+std::uint32_t MemoryDepth(bool full, std::int64_t scalePs, bool oneChannel) {
+  const std::uint32_t base = full ? kFullDepth : kNormalDepth;
+  return oneChannel && scalePs <= kInterleaveMaxScalePs ? 2 * base : base;
+}
+
+double RealTimeRate(std::uint32_t depth, std::int64_t scalePs, bool oneChannel) {
+  const double maxRate = oneChannel ? kOneChannelRate : kTwoChannelRate;
+  const double window = static_cast<double>(scalePs) * kScreenDivs / static_cast<double>(kPsPerSecond);
+  return std::min(maxRate, Floor125(depth / window));
+}
+
+double EffectiveRate(double realTimeRate, std::uint32_t depth, std::int64_t scalePs, bool equivalentTime) {
+  if (!equivalentTime) return realTimeRate;
+  const double window = static_cast<double>(scalePs) * kScreenDivs / static_cast<double>(kPsPerSecond);
+  return std::max(realTimeRate, std::min(kEquivalentRate, Floor125(depth / window)));
+}
+
+std::int64_t MinOffsetPs(std::uint32_t depth, double effectiveRate) {
+  return -qx::RoundTo<std::int64_t>((depth / 2) / effectiveRate * static_cast<double>(kPsPerSecond));
+}
+}  // namespace limits
+
+// ---------------------------------------------------------------------------
+// Blocks
+// ---------------------------------------------------------------------------
+std::uint8_t* Model::Bytes(BlockId id) {
+  return const_cast<std::uint8_t*>(static_cast<const Model*>(this)->Bytes(id));
+}
+
+const std::uint8_t* Model::Bytes(BlockId id) const {
+  switch (id) {
+    case BlockId::Dso:
+      return dso.bytes.data();
+    case BlockId::La:
+      return la.bytes.data();
+    case BlockId::Alt:
+      return alt.bytes.data();
+    case BlockId::Side:
+      return side.bytes.data();
+  }
+  return nullptr;
+}
+
+namespace {
+constexpr std::uint32_t Ip(int a, int b, int c, int d) {
+  return static_cast<std::uint32_t>(a) << 24 | static_cast<std::uint32_t>(b) << 16 |
+         static_cast<std::uint32_t>(c) << 8 | static_cast<std::uint32_t>(d);
+}
+// The interface bytes: self-calibration switch through the MAC address.
+constexpr int kInterfaceFirst = dso::SelfCalEnable;
+constexpr int kInterfaceEnd = dso::LanMacTail + 3;
+}  // namespace
+
+void Model::FactoryDefault() {
+  dso = {};
+  la = {};
+  alt = {};
+  side = {};
+  stagedDso.reset();
+  stagedLa.reset();
+  stagedAlt.reset();
+
+  dso.SetU8(dso::RunState, 1);
+  for (int ch = 0; ch < 2; ++ch) {
+    dso.SetU8(dso::ChanDisplay[ch], ch == 0 ? 1 : 0);
+    dso.SetF32(dso::ChanScale[ch], 1.0f);
+    dso.SetF32(dso::ChanOffset[ch], 0.0f);
+    dso.SetI32(dso::ChanCoupling[ch], 0);   // DC
+    dso.SetI32(dso::ChanImpedance[ch], 0);  // 1 Mohm
+    dso.SetF32(dso::ChanProbe[ch], 1.0f);
+    dso.SetF32(dso::ChanScaleAtStop[ch], 1.0f);
+  }
+  dso.SetI64(dso::TimeScalePs, 500'000'000);     // 500 us/div
+  dso.SetI64(dso::DelayedScalePs, 200'000'000);  // the next step below
+  dso.SetI64(dso::TimeScalePsAtStop, 500'000'000);
+  dso.SetU16(dso::AcqAveragesExp, 4);  // 16 averages
+
+  dso.SetF32(dso::TrigSensitivity, 0.3f);
+  dso.SetF32(dso::TrigHoldoff, 1e-7f);
+  dso.SetF32(dso::TrigPulseWidth, 1e-6f);
+  dso.SetU16(dso::TrigVideoLine, 1);
+  dso.SetF32(dso::TrigSlopeTime, 1e-6f);
+
+  dso.SetU32(dso::LanIp, Ip(192, 0, 2, 10));
+  dso.SetU32(dso::LanNetmask, Ip(255, 255, 255, 0));
+  dso.SetU32(dso::LanGateway, Ip(192, 0, 2, 1));
+  dso.SetI16(dso::LanPort, 5555);
+  dso.SetU8(dso::LanMacTail + 0, 0x53);  // "SIM"
+  dso.SetU8(dso::LanMacTail + 1, 0x49);
+  dso.SetU8(dso::LanMacTail + 2, 0x4D);
+
+  for (int n = 0; n < 16; ++n) {
+    la.SetU8(la::LaChanDisplay + n, 1);
+    la.SetI32(la::TrigPattern + 4 * n, 2);  // ignored
+    la.SetI32(la::TrigDuration + 4 * n, 2);
+  }
+  la.SetU8(la::LaGroup1, 1);
+  la.SetU8(la::LaGroup2, 1);
+  la.SetF32(la::LaThreshold, 1.4f);  // TTL
+  la.SetF64(la::TrigDurationTime, 1e-6);
+
+  for (int c = 0; c < 2; ++c) {
+    alt.SetI64(alt::AltTimeScalePs[c], 500'000'000);
+    alt.SetI64(alt::AltTimeScalePsAtStop[c], 500'000'000);
+    for (int off : {alt::EdgeSensitivity[c], alt::PulseSensitivity[c], alt::VideoSensitivity[c],
+                    alt::SlopeSensitivity[c]})
+      alt.SetF32(off, 0.3f);
+    for (int off : {alt::EdgeHoldoff[c], alt::PulseHoldoff[c], alt::VideoHoldoff[c], alt::SlopeHoldoff[c]})
+      alt.SetF32(off, 1e-7f);
+    alt.SetF32(alt::PulseWidth[c], 1e-6f);
+    alt.SetF32(alt::SlopeTime[c], 1e-6f);
+    alt.SetU16(alt::VideoLine[c], 1);
+  }
+
+  side.SetF32(side::FilterUpper[0], 0.25f);
+  side.SetF32(side::FilterUpper[1], 0.25f);
+  side.SetF32(side::FilterLower[0], 0.05f);
+  side.SetF32(side::FilterLower[1], 0.05f);
+
+  Normalize();
+  SnapshotAtStop();
+}
+
+void Model::DefaultSetup() {
+  std::array<std::uint8_t, kInterfaceEnd - kInterfaceFirst> keep;
+  std::copy(dso.bytes.begin() + kInterfaceFirst, dso.bytes.begin() + kInterfaceEnd, keep.begin());
+  FactoryDefault();
+  std::copy(keep.begin(), keep.end(), dso.bytes.begin() + kInterfaceFirst);
+}
+
+void Model::Run() {
+  dso.SetU8(dso::RunState, 1);
+  dso.SetI32(dso::TrigStatus, 0);
+}
+
+void Model::Stop() {
+  dso.SetU8(dso::RunState, 0);
+  dso.SetI32(dso::TrigStatus, 1);
+  SnapshotAtStop();
+}
+
+// With no signal to measure, AUTO gives the view such a scope settles on:
+// an edge trigger at 0 V on the first shown channel, free-running sweep,
+// centred traces, main YT timebase, acquisition running.
+void Model::Auto() {
+  const int source = dso.U8(dso::ChanDisplay[0]) == 0 && dso.U8(dso::ChanDisplay[1]) != 0 ? 1 : 0;
+  dso.SetU8(dso::ChanDisplay[source], 1);
+  for (int ch = 0; ch < 2; ++ch) dso.SetF32(dso::ChanOffset[ch], 0.0f);
+  dso.SetI32(dso::TrigType, 0);
+  dso.SetI32(dso::TrigEdgeSource, source);
+  dso.SetF32(dso::TrigEdgeLevel, 0.0f);
+  dso.SetI32(dso::TrigSweep, 0);
+  dso.SetI32(dso::TimeFormat, 0);
+  dso.SetU8(dso::DelayedOn, 0);
+  dso.SetI64(dso::TimeOffsetPs, 0);
+  dso.SetU8(dso::RunState, 1);
+  dso.SetI32(dso::TrigStatus, 4);
+}
+
+void Model::Startup() {
+  if (stagedDso) {
+    const std::array<std::uint8_t, 3> mac = {dso.U8(dso::LanMacTail), dso.U8(dso::LanMacTail + 1),
+                                             dso.U8(dso::LanMacTail + 2)};
+    dso = *stagedDso;
+    for (int i = 0; i < 3; ++i) dso.SetU8(dso::LanMacTail + i, mac[static_cast<std::size_t>(i)]);
+  }
+  if (stagedLa) la = *stagedLa;
+  if (stagedAlt) alt = *stagedAlt;
+  stagedDso.reset();
+  stagedLa.reset();
+  stagedAlt.reset();
+  Normalize();
+}
+
+void Model::SnapshotAtStop() {
+  for (int ch = 0; ch < 2; ++ch) {
+    const float scale = dso.F32(dso::ChanScale[ch]);
+    dso.SetU8(dso::ChanStopWave[ch], dso.U8(dso::ChanDisplay[ch]));
+    dso.SetF32(dso::ChanScaleAtStop[ch], scale);
+    dso.SetI32(dso::ChanMicroVoltsAtStop[ch], dso.I32(dso::ChanMicroVolts[ch]));
+    dso.SetF32(dso::ChanOffsetAtStop[ch], dso.F32(dso::ChanOffset[ch]));
+    dso.SetU8(dso::ChanInvertAtStop[ch], dso.U8(dso::ChanInvert[ch]));
+  }
+  dso.SetI64(dso::TimeOffsetPsAtStop, dso.I64(dso::TimeOffsetPs));
+  dso.SetI64(dso::TimeScalePsAtStop, dso.I64(dso::TimeScalePs));
+  dso.SetF32(dso::AcqSampleRateAtStop, dso.F32(dso::AcqSampleRate));
+  dso.SetF32(dso::AcqSampleRate2AtStop, dso.F32(dso::AcqSampleRate2));
+  dso.SetU32(dso::AcqMemDepthAtStop, dso.U32(dso::AcqMemDepth));
+  la.SetU8(la::LaEnableAtStop, la.U8(la::LaEnable));
+  for (int c = 0; c < 2; ++c) {
+    alt.SetI64(alt::AltTimeScalePsAtStop[c], alt.I64(alt::AltTimeScalePs[c]));
+    alt.SetI64(alt::AltTimeOffsetPsAtStop[c], alt.I64(alt::AltTimeOffsetPs[c]));
+  }
+  Normalize();
+}
+
+// ---------------------------------------------------------------------------
+// Helpers
+// ---------------------------------------------------------------------------
+bool Model::OneChannel() const {
+  return (dso.U8(dso::ChanDisplay[0]) != 0) != (dso.U8(dso::ChanDisplay[1]) != 0);
+}
+
+float Model::SourceProbe(int source) const {
+  return source == 0 || source == 1 ? dso.F32(dso::ChanProbe[source]) : 1.0f;
+}
+
+double Model::OffsetLimit(double voltsPerDivPerProbe, double probe) {
+  // The tolerance keeps 0.2 V/div, stored as a float just above it, in the small range.
+  const bool small = voltsPerDivPerProbe <= 0.2 * (1 + 1e-6);
+  return (small ? limits::kSmallScaleOffset : limits::kLargeScaleOffset) * probe;
+}
+
+void Model::ChannelLevelRange(int ch, double& lo, double& hi) const {
+  const double scale = dso.F32(dso::ChanScale[ch]);
+  const double offset = dso.F32(dso::ChanOffset[ch]);
+  lo = -limits::kTrigLevelDivs * scale - offset;
+  hi = limits::kTrigLevelDivs * scale - offset;
+}
+
+void Model::LevelRange(int source, double& lo, double& hi) const {
+  switch (source) {
+    case 0:
+    case 1:
+      ChannelLevelRange(source, lo, hi);
+      return;
+    case 2:
+      lo = -limits::kExtLevel, hi = limits::kExtLevel;
+      return;
+    case 3:
+      lo = -limits::kExt5Level, hi = limits::kExt5Level;
+      return;
+    default:
+      lo = hi = 0.0;
+      return;  // AC line and digital inputs have no level
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Derived fields
+// ---------------------------------------------------------------------------
+void Model::Normalize() {
+  NormalizeChannels();
+  NormalizeTimebase();
+  NormalizeAlternate();
+}
+
+void Model::NormalizeChannels() {
+  for (int ch = 0; ch < 2; ++ch) {
+    double probe = dso.F32(dso::ChanProbe[ch]);
+    if (!(probe >= limits::kMinProbe)) probe = std::isnan(probe) || probe <= 0 ? 1.0 : limits::kMinProbe;
+    probe = std::min(probe, limits::kMaxProbe);
+    dso.SetF32(dso::ChanProbe[ch], static_cast<float>(probe));
+    probe = dso.F32(dso::ChanProbe[ch]);
+
+    double perProbe = dso.F32(dso::ChanScale[ch]) / probe;
+    if (!(perProbe > 0)) perProbe = 1.0;
+    perProbe = std::clamp(limits::Nearest125(perProbe), limits::kMinVoltsPerDiv, limits::kMaxVoltsPerDiv);
+    const float scale = static_cast<float>(perProbe * probe);
+    dso.SetF32(dso::ChanScale[ch], scale);
+
+    const double limit = OffsetLimit(perProbe, probe);
+    double offset = dso.F32(dso::ChanOffset[ch]);
+    offset = std::isnan(offset) ? 0.0 : std::clamp(offset, -limit, limit);
+    dso.SetF32(dso::ChanOffset[ch], static_cast<float>(offset));
+
+    dso.SetI32(dso::ChanMicroVolts[ch], qx::TruncateTo<std::int32_t>(scale / probe * 1e6));
+    dso.SetI16(dso::ChanOffsetPoints[ch], qx::TruncateTo<std::int16_t>(offset / scale * 25));
+    dso.SetI16(dso::ChanOffsetPointsAtStop[ch],
+               qx::TruncateTo<std::int16_t>(dso.F32(dso::ChanOffsetAtStop[ch]) / scale * 25));
+    dso.SetU32(dso::ChanReserved[ch], 0);
+  }
+}
+
+void Model::NormalizeTimebase() {
+  namespace lim = limits;
+  const int format = dso.I32(dso::TimeFormat);
+  std::int64_t scale = dso.I64(dso::TimeScalePs);
+  scale = lim::SnapTimeScalePs(static_cast<double>(scale) / lim::kPsPerSecond, lim::kMinTimeScalePs,
+                               lim::kMaxTimeScalePs);
+  if (format == 2) {  // ROLLING: slow sweeps only, no trigger offset, no zoom
+    scale = std::max(scale, lim::kRollMinTimeScalePs);
+    dso.SetI64(dso::TimeOffsetPs, 0);
+  }
+  if (format != 0) dso.SetU8(dso::DelayedOn, 0);
+  if (format == 1) {  // XY plots CH1 against CH2: both acquired, nothing else shown
+    dso.SetU8(dso::ChanDisplay[0], 1);
+    dso.SetU8(dso::ChanDisplay[1], 1);
+    la.SetU8(la::LaEnable, 0);
+  }
+  dso.SetI64(dso::TimeScalePs, scale);
+  dso.SetF32(dso::TimeScale, static_cast<float>(static_cast<double>(scale) / lim::kPsPerSecond));
+  dso.SetU8(dso::RollOn, format == 0 && scale >= lim::kRollOnTimeScalePs ? 1 : 0);
+
+  const bool full = dso.U32(dso::AcqMemFull) != 0;
+  const bool etime = dso.U32(dso::AcqModeWord) != 0;
+  const std::uint32_t depth = lim::MemoryDepth(full, scale, OneChannel());
+  const double rate = lim::RealTimeRate(depth, scale, OneChannel());
+  const double rate2 = lim::EffectiveRate(rate, depth, scale, etime);
+  dso.SetU32(dso::AcqMemFull, full ? 1 : 0);
+  dso.SetU32(dso::AcqModeWord, etime ? 1 : 0);
+  dso.SetU32(dso::AcqMemDepth, depth);
+  dso.SetF32(dso::AcqSampleRate, static_cast<float>(rate));
+  dso.SetF32(dso::AcqSampleRate2, static_cast<float>(rate2));
+  const int exp = dso.U16(dso::AcqAveragesExp);
+  dso.SetU16(dso::AcqAveragesExp,
+             static_cast<std::uint16_t>(std::clamp(exp, lim::kMinAveragesExp, lim::kMaxAveragesExp)));
+
+  const std::int64_t lo = lim::MinOffsetPs(depth, rate2);
+  const std::int64_t offset = std::clamp(dso.I64(dso::TimeOffsetPs), lo, lim::kMaxDelayPs);
+  dso.SetI64(dso::TimeOffsetPs, offset);
+  dso.SetF64(dso::TimeOffset, static_cast<double>(offset) / lim::kPsPerSecond);
+
+  // The delayed window lies inside the main one: never a larger time/div,
+  // its centre at most 7 x (main - delayed) from the main offset.
+  std::int64_t delayed = dso.I64(dso::DelayedScalePs);
+  delayed =
+      lim::SnapTimeScalePs(static_cast<double>(delayed) / lim::kPsPerSecond, lim::kMinTimeScalePs, scale);
+  const std::int64_t reach = (scale - delayed) * lim::kScreenDivs / 2;
+  const std::int64_t delayedOffset =
+      std::clamp(dso.I64(dso::DelayedOffsetPs), std::max(lo, offset - reach), offset + reach);
+  dso.SetI64(dso::DelayedScalePs, delayed);
+  dso.SetF32(dso::DelayedScale, static_cast<float>(static_cast<double>(delayed) / lim::kPsPerSecond));
+  dso.SetI64(dso::DelayedOffsetPs, delayedOffset);
+  dso.SetF64(dso::DelayedOffset, static_cast<double>(delayedOffset) / lim::kPsPerSecond);
+
+  dso.SetF64(dso::TimeOffsetAtStop,
+             static_cast<double>(dso.I64(dso::TimeOffsetPsAtStop)) / lim::kPsPerSecond);
+  dso.SetF32(dso::TimeScaleAtStop,
+             static_cast<float>(static_cast<double>(dso.I64(dso::TimeScalePsAtStop)) / lim::kPsPerSecond));
+}
+
+void Model::NormalizeAlternate() {
+  namespace lim = limits;
+  const bool full = dso.U32(dso::AcqMemFull) != 0;
+  const bool etime = dso.U32(dso::AcqModeWord) != 0;
+  for (int c = 0; c < 2; ++c) {
+    // Each alternate sweep acquires one channel.
+    std::int64_t scale = alt.I64(alt::AltTimeScalePs[c]);
+    scale = lim::SnapTimeScalePs(static_cast<double>(scale) / lim::kPsPerSecond, lim::kAltMinTimeScalePs,
+                                 lim::kAltMaxTimeScalePs);
+    const std::uint32_t depth = lim::MemoryDepth(full, scale, true);
+    const double rate = lim::RealTimeRate(depth, scale, true);
+    const double rate2 = lim::EffectiveRate(rate, depth, scale, etime);
+    const std::int64_t offset =
+        std::clamp(alt.I64(alt::AltTimeOffsetPs[c]), lim::MinOffsetPs(depth, rate2), lim::kMaxDelayPs);
+    alt.SetI64(alt::AltTimeScalePs[c], scale);
+    alt.SetF32(alt::AltTimeScale[c], static_cast<float>(static_cast<double>(scale) / lim::kPsPerSecond));
+    alt.SetI64(alt::AltTimeOffsetPs[c], offset);
+    alt.SetF64(alt::AltTimeOffset[c], static_cast<double>(offset) / lim::kPsPerSecond);
+    alt.SetU32(alt::AltMemDepth[c], depth);
+    alt.SetU32(alt::AltSampleRate[c], qx::TruncateTo<std::uint32_t>(rate));
+    alt.SetF32(alt::AltSampleRate2[c], static_cast<float>(rate2));
+    alt.SetF32(
+        alt::AltTimeScaleAtStop[c],
+        static_cast<float>(static_cast<double>(alt.I64(alt::AltTimeScalePsAtStop[c])) / lim::kPsPerSecond));
+    alt.SetF64(alt::AltTimeOffsetAtStop[c],
+               static_cast<double>(alt.I64(alt::AltTimeOffsetPsAtStop[c])) / lim::kPsPerSecond);
+  }
+  const int source = side.I32(side::AltSource);
+  side.SetI32(side::AltSource, source == 1 ? 1 : 0);
+}
+
+}  // namespace qxsim

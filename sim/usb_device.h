@@ -1,0 +1,47 @@
+// The instrument's USB port as the host's panel library presents it: a
+// QxPanelUsb backed by the same instrument as the LAN server. Lines arrive
+// byte by byte; a query's reply waits to be read as a length byte (phase 0)
+// and a payload (phase 1); setup blocks move with request codes.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "QxPlatform.h"
+#include "sim/instrument.h"
+
+namespace qxsim {
+
+class UsbDevice : public QxPanelUsb {
+ public:
+  explicit UsbDevice(Instrument& instrument) : instrument_(instrument) {}
+
+  // Request codes: block reads, the announcement of a block write, and the
+  // codes that take the written block as DSO, LA or ALT setup.
+  static constexpr int kReadDso = 6, kReadLa = 12, kReadAlt = 13;
+  static constexpr int kAnnounceWrite = 2;
+  static constexpr int kWriteDso = 14, kWriteLa = 15, kWriteAlt = 16;
+
+  int UsbRead(UINT device, int phase, int count, BYTE* buffer) override;
+  int UsbWriteByte(UINT device, BYTE value) override;
+  int UsbRequest(UINT device, int code, int param1, int param2, int zero) override;
+  int UsbBlockRead(UINT device, int size, BYTE* buffer) override;
+  int UsbBlockWrite(UINT device, int size, const BYTE* buffer) override;
+
+ private:
+  void DropOutputIfCleared();
+
+  Instrument& instrument_;
+  std::mutex mutex_;
+  scpi::LineAssembler lines_;
+  std::optional<std::string> reply_;                   // the pending reply, at most 255 bytes
+  std::optional<std::vector<std::uint8_t>> blockOut_;  // a block requested for reading
+  int announced_ = -1;                                 // size of the block write announced
+  std::optional<std::vector<std::uint8_t>> blockIn_;   // the block written, not yet taken
+  std::uint64_t clears_ = 0;
+};
+
+}  // namespace qxsim
