@@ -82,8 +82,8 @@ TEST_F(ChangeTrackingTest, SnapshotDoesNotFollowLaterChanges) {
   EXPECT_EQ(setup.ChanScaleAtStop[1], 0.5f);
   EXPECT_EQ(setup.ChanOffsetAtStop[0], -1.0f);
   EXPECT_EQ(setup.ChanInvertAtStop[1], 1);
-  EXPECT_EQ(setup.TimeScalePsAtStop, 1000);
-  EXPECT_EQ(setup.DelayedOffsetAtStop, 2.5);
+  EXPECT_EQ(qxtest::Value(setup.TimeScalePsAtStop), 1000);
+  EXPECT_EQ(qxtest::Value(setup.DelayedOffsetAtStop), 2.5);
   EXPECT_EQ(setup.AltSampleRate2AtStop[1], 7.0f);
   EXPECT_EQ(setup.MathDisplayAtStop[3], 1);
   EXPECT_EQ(setup.RollOnAtStop, 1);
@@ -108,10 +108,10 @@ TEST_F(ChangeTrackingTest, UndoAndRedoFillTheirOwnSlots) {
   EXPECT_EQ(setup.UndoUsed, 0);
   EXPECT_EQ(setup.UndoChan[1].Scale[0], 0.5f);
   EXPECT_EQ(setup.UndoChan[1].Scale[1], 0.2f);
-  EXPECT_EQ(setup.UndoTimeOffset[0], 2e-3);
-  EXPECT_EQ(setup.UndoTimeOffset[1], 1e-3);
-  EXPECT_EQ(setup.UndoAltTimeScale[0][1], 1e-5);
-  EXPECT_EQ(setup.UndoAltTimeScale[1][1], 5e-6);
+  EXPECT_EQ(qxtest::Value(setup.UndoTimeOffset[0]), 2e-3);
+  EXPECT_EQ(qxtest::Value(setup.UndoTimeOffset[1]), 1e-3);
+  EXPECT_EQ(qxtest::Value(setup.UndoAltTimeScale[0][1]), 1e-5);
+  EXPECT_EQ(qxtest::Value(setup.UndoAltTimeScale[1][1]), 5e-6);
 }
 
 }  // namespace

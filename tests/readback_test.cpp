@@ -87,8 +87,8 @@ TEST_F(ReadBackTest, RowsTakeOverWhatTheInstrumentApplied) {
          qx::StoreI64(Dso(0x13C), 2000000000);
        },
        [](const _QX_SETUP& s, auto&) {
-         EXPECT_EQ(s.TimeScale, static_cast<double>(2e-3f));
-         EXPECT_EQ(s.TimeScalePs, 2000000000);
+         EXPECT_EQ(qxtest::Value(s.TimeScale), static_cast<double>(2e-3f));
+         EXPECT_EQ(qxtest::Value(s.TimeScalePs), 2000000000);
        }},
       {"time scale equal as a float keeps the record's double and picoseconds", 0x66D, 0,
        [](_QX_SETUP& s) {
@@ -100,8 +100,8 @@ TEST_F(ReadBackTest, RowsTakeOverWhatTheInstrumentApplied) {
          qx::StoreI64(Dso(0x13C), 5);
        },
        [](const _QX_SETUP& s, auto&) {
-         EXPECT_EQ(s.TimeScale, 1e-3);
-         EXPECT_EQ(s.TimeScalePs, 1000000000);
+         EXPECT_EQ(qxtest::Value(s.TimeScale), 1e-3);
+         EXPECT_EQ(qxtest::Value(s.TimeScalePs), 1000000000);
        }},
       {"delayed scale change moves the delayed span", 0x681, 0,
        [](_QX_SETUP& s) {
@@ -110,7 +110,7 @@ TEST_F(ReadBackTest, RowsTakeOverWhatTheInstrumentApplied) {
        },
        [] { qx::StoreF32(Dso(0x154), 1e-4f); },
        [](const _QX_SETUP& s, const _QX_RGN_SETUP& r) {
-         EXPECT_EQ(s.DelayedScale, static_cast<double>(1e-4f));
+         EXPECT_EQ(qxtest::Value(s.DelayedScale), static_cast<double>(1e-4f));
          EXPECT_EQ(r.RedrawScreen, 1);
          EXPECT_EQ(r.DelayedRect, CRect(366 - 35, 100, 366 + 35, 200));
        }},
@@ -148,7 +148,7 @@ TEST_F(ReadBackTest, RowsTakeOverWhatTheInstrumentApplied) {
        },
        [] { qx::StoreF32(Dso(0x270), -0.5f); }, [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.TrigSlopeLevelB, -5.0f); }},
       {"duration time from the LA block", 0x7CB, 0, nullptr, [] { qx::StoreF64(La(0xF0), 3.5e-6); },
-       [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.TrigDurationTime, 3.5e-6); }},
+       [](const _QX_SETUP& s, auto&) { EXPECT_EQ(qxtest::Value(s.TrigDurationTime), 3.5e-6); }},
       {"user threshold follows a changed threshold in USER mode", 0x60A, 0,
        [](_QX_SETUP& s) {
          s.LaThresholdType = 3;
@@ -184,13 +184,13 @@ TEST_F(ReadBackTest, RowsTakeOverWhatTheInstrumentApplied) {
        [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.AltSensitivity[0], 0.7f); }},
       {"alternate holdoff of an unknown type from the edge sub-block", 0x7DA, 1,
        [](_QX_SETUP& s) { s.AltTrigType[1] = 9; }, [] { qx::StoreF32(Alt(0x58 + 0xC4), 0.5f); },
-       [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.AltHoldoff[1], 0.5); }},
+       [](const _QX_SETUP& s, auto&) { EXPECT_EQ(qxtest::Value(s.AltHoldoff[1]), 0.5); }},
       {"alternate offset in picoseconds from the 64-bit field", 0x7E9, 1, nullptr,
        [] {
          qx::StoreI64(Alt(0xDC), -123456789012LL);
          qx::StoreF64(Alt(0xE4), 9.0);
        },
-       [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.AltTimeOffsetPs[1], -123456789012LL); }},
+       [](const _QX_SETUP& s, auto&) { EXPECT_EQ(qxtest::Value(s.AltTimeOffsetPs[1]), -123456789012LL); }},
       {"a control without a row reconciles nothing", 0x6E5, 0, [](_QX_SETUP& s) { s.AcqSampleRate = 5.0f; },
        [] { qx::StoreF32(Dso(0x160), 9.0f); }, [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.AcqSampleRate, 5.0f); }},
   };

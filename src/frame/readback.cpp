@@ -22,9 +22,13 @@ const BYTE* La(int offset) { return Link.FwLaSetup.Bytes + offset; }
 const BYTE* Alt(int offset) { return Link.FwAltSetup.Bytes + offset; }
 
 // Copies `value` into `field` only when they differ; true when it did. The
-// rows whose follow-up steps should run only on a real change use it.
+// rows whose follow-up steps should run only on a real change use it; rows
+// without follow-ups simply assign, which has the same effect. Only fields
+// of up to 4 bytes are bound by reference: the record is 4-byte packed, so
+// its 8-byte fields may sit off their natural alignment.
 template <typename Field, typename Value>
 bool TakeWhenDifferent(Field& field, Value value) {
+  static_assert(sizeof(Field) <= 4);
   if (field == static_cast<Field>(value)) return false;
   field = static_cast<Field>(value);
   return true;
@@ -137,9 +141,7 @@ constexpr ReadBackRow kRows[] = {
        if (TakeWhenDifferent(s.LaThreshold, LoadF32(La(la::LaThreshold))) && s.LaThresholdType == 3)
          s.LaUserThreshold = s.LaThreshold;
      }},
-    {{0x60E},
-     Scope::Global,
-     [](int) { TakeWhenDifferent(Setup().LaUserThreshold, LoadF32(La(la::LaUserThreshold))); }},
+    {{0x60E}, Scope::Global, [](int) { Setup().LaUserThreshold = LoadF32(La(la::LaUserThreshold)); }},
     // Timebase
     {{0x659},
      Scope::Global,
@@ -158,9 +160,7 @@ constexpr ReadBackRow kRows[] = {
        if (TakeWhenDifferent(s.TimeFormat, LoadI32(Dso(dso::TimeFormat))) && s.TimeFormat == 1)
          GetTimeScalePara();
      }},
-    {{0x663},
-     Scope::Global,
-     [](int) { TakeWhenDifferent(Setup().TimeOffset, LoadF64(Dso(dso::TimeOffset))); }},
+    {{0x663}, Scope::Global, [](int) { Setup().TimeOffset = LoadF64(Dso(dso::TimeOffset)); }},
     {{0x66D},
      Scope::Global,
      [](int) {
@@ -172,27 +172,24 @@ constexpr ReadBackRow kRows[] = {
        }
        GetAcqSaRate();
      }},
-    {{0x677},
-     Scope::Global,
-     [](int) { TakeWhenDifferent(Setup().DelayedOffset, LoadF64(Dso(dso::DelayedOffset))); }},
+    {{0x677}, Scope::Global, [](int) { Setup().DelayedOffset = LoadF64(Dso(dso::DelayedOffset)); }},
     {{0x681},
      Scope::Global,
      [](int) {
-       if (!TakeWhenDifferent(Setup().DelayedScale, static_cast<double>(LoadF32(Dso(dso::DelayedScale)))))
-         return;
+       const double block = LoadF32(Dso(dso::DelayedScale));
+       if (Setup().DelayedScale == block) return;
+       Setup().DelayedScale = block;
        UpdateDelayedScaleMarks();
        Rgn().RedrawScreen = 1;
      }},
     // Acquire
-    {{0x6BD}, Scope::Global, [](int) { TakeWhenDifferent(Setup().AcqType, LoadI32(Dso(dso::AcqType))); }},
+    {{0x6BD}, Scope::Global, [](int) { Setup().AcqType = LoadI32(Dso(dso::AcqType)); }},
     {{0x6C7},
      Scope::Global,
      [](int) {  // the block's word is set for equivalent time
        Setup().AcqMode = LoadU32(Dso(dso::AcqModeWord)) == 0 ? 1 : 0;
      }},
-    {{0x6D1},
-     Scope::Global,
-     [](int) { TakeWhenDifferent(Setup().AcqAverages, 1u << (*Dso(dso::AcqAveragesExp) & 31)); }},
+    {{0x6D1}, Scope::Global, [](int) { Setup().AcqAverages = 1u << (*Dso(dso::AcqAveragesExp) & 31); }},
     {{0x6DB},
      Scope::Global,
      [](int) {
@@ -201,24 +198,16 @@ constexpr ReadBackRow kRows[] = {
          ApplyMemoryDepthRule();
      }},
     // Trigger
-    {{0x721}, Scope::Global, [](int) { TakeWhenDifferent(Setup().TrigType, LoadI32(Dso(dso::TrigType))); }},
-    {{0x725},
-     Scope::Global,
-     [](int) { TakeWhenDifferent(Setup().TrigSensitivity, LoadF32(Dso(dso::TrigSensitivity))); }},
-    {{0x735},
-     Scope::Global,
-     [](int) { TakeWhenDifferent(Setup().TrigHoldoff, LoadF32(Dso(dso::TrigHoldoff))); }},
-    {{0x749},
-     Scope::Global,
-     [](int) { TakeWhenDifferent(Setup().TrigEdgeLevel, LoadF32(Dso(dso::TrigEdgeLevel))); }},
+    {{0x721}, Scope::Global, [](int) { Setup().TrigType = LoadI32(Dso(dso::TrigType)); }},
+    {{0x725}, Scope::Global, [](int) { Setup().TrigSensitivity = LoadF32(Dso(dso::TrigSensitivity)); }},
+    {{0x735}, Scope::Global, [](int) { Setup().TrigHoldoff = LoadF32(Dso(dso::TrigHoldoff)); }},
+    {{0x749}, Scope::Global, [](int) { Setup().TrigEdgeLevel = LoadF32(Dso(dso::TrigEdgeLevel)); }},
     {{0x75D},
      Scope::Global,
      [](int) { TakeProbedLevel(Setup().TrigPulseLevel, dso::TrigPulseLevel, Setup().TrigEdgeSource); }},
     {{0x767},
      Scope::Global,
-     [](int) {
-       TakeWhenDifferent(Setup().TrigPulseWidth, static_cast<double>(LoadF32(Dso(dso::TrigPulseWidth))));
-     }},
+     [](int) { Setup().TrigPulseWidth = static_cast<double>(LoadF32(Dso(dso::TrigPulseWidth))); }},
     {{0x77B},
      Scope::Global,
      [](int) { TakeProbedLevel(Setup().TrigVideoLevel, dso::TrigVideoLevel, Setup().TrigVideoSource); }},
@@ -230,12 +219,8 @@ constexpr ReadBackRow kRows[] = {
      [](int) { TakeProbedLevel(Setup().TrigSlopeLevelB, dso::TrigSlopeLevelB, Setup().TrigSlopeSource); }},
     {{0x7AD},
      Scope::Global,
-     [](int) {
-       TakeWhenDifferent(Setup().TrigSlopeTime, static_cast<double>(LoadF32(Dso(dso::TrigSlopeTime))));
-     }},
-    {{0x7CB},
-     Scope::Global,
-     [](int) { TakeWhenDifferent(Setup().TrigDurationTime, LoadF64(La(la::TrigDurationTime))); }},
+     [](int) { Setup().TrigSlopeTime = static_cast<double>(LoadF32(Dso(dso::TrigSlopeTime))); }},
+    {{0x7CB}, Scope::Global, [](int) { Setup().TrigDurationTime = LoadF64(La(la::TrigDurationTime)); }},
     // Alternate trigger: CH2's field lies 0xC4 bytes after CH1's
     {{0x7D6}, Scope::Alternate, [](int c) { Setup().AltTrigType[c] = LoadI32(Alt(alt::AltTrigType[c])); }},
     {{0x7D9},

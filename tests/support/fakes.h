@@ -15,6 +15,14 @@
 
 namespace qxtest {
 
+// A record field by value. The records are 4-byte packed, so an 8-byte field
+// may sit off its natural alignment and must not be bound to a reference
+// (as EXPECT_EQ would).
+template <typename T>
+T Value(T field) {
+  return field;
+}
+
 // A LAN reply as the instrument frames it: 4-byte little-endian length, payload.
 std::string LanReply(const std::string& payload);
 std::string LanReply(const void* payload, int size);
