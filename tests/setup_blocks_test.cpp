@@ -150,7 +150,7 @@ TEST_F(SetupBlocksTest, PopConversions) {
   setup.ChanProbe[1] = 1.0f;
   setup.ChanOffset[1] = -0.29f;  // -14.5 points
   setup.ChanOffsetAtStop[1] = 0.2f;
-  setup.ChanScaleAtStop[1] = 1.0f;  // the points use the current scale
+  setup.ChanScaleAtStop[1] = 0.005f;  // 0.00499999989 as stored; the points use the current scale
   setup.TimeOffsetPsAtStop = -2'500'000;
   setup.TimeScalePsAtStop = 1'000'000'000;
   setup.AcqMode = 1;
@@ -163,7 +163,7 @@ TEST_F(SetupBlocksTest, PopConversions) {
   EXPECT_EQ(LoadI32(D(0x60)), 500000);
   EXPECT_EQ(LoadI16(D(0x68)), -14);
   EXPECT_EQ(LoadI16(D(0x90)), 10);
-  EXPECT_EQ(LoadI32(D(0x88)), 1000000);
+  EXPECT_EQ(LoadI32(D(0x88)), 5000);
   EXPECT_DOUBLE_EQ(LoadF64(D(0x168)), -2.5e-6);
   EXPECT_EQ(LoadF32(D(0x178)), 1e-3f);
   EXPECT_EQ(LoadU32(D(0x1C4)), 0u);

@@ -57,8 +57,6 @@ bool WriteLibraryBlocks() {
   return UsbWriteBlocks(link.FwDsoSetup.Bytes, link.FwLaSetup.Bytes, link.FwAltSetup.Bytes);
 }
 
-CString StartupCommand() { return StrConnect(":STARTUP", "", "", "", ""); }
-
 // The spectrum's horizontal defaults after a start: zoom code 4 (x1), the
 // offset seven divisions in, the scale from the acquisition's time/div.
 void ResetFFTHorizontal(_QX_SETUP& s) {
@@ -145,7 +143,7 @@ bool QxInitHardware() {
   if (qx::Setup().Connected == 1) {
     // The blocks go over USB whichever link is selected: only USB has a block write.
     if (!WriteLibraryBlocks()) return false;
-    WriteCommand(StartupCommand());
+    WriteCommand(":STARTUP");
   }
   return true;
 }
@@ -164,7 +162,7 @@ bool QxSetFirmwareSetup() {
 
   // The LAN link has no block write: there the instrument applies its own blocks.
   if (OnUsb() && !WriteLibraryBlocks()) return false;
-  WriteCommand(StartupCommand());
+  WriteCommand(":STARTUP");
   qx::Rgn().CmdBusy = 0;
   return true;
 }

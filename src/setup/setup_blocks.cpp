@@ -41,14 +41,19 @@ float Narrow(double value) { return static_cast<float>(value); }
 constexpr double kPsToSeconds = 1e-12;
 constexpr std::int64_t kRollThresholdPs = 50'000'000'000;  // 50 ms per division
 
-// Volts/div with the probe factor removed, in microvolts, truncated toward zero.
+// Both conversions run in the record's single precision: the rounding of
+// each step absorbs the representation error of the stored float, so a
+// 5 mV/div scale (0.00499999989f) gives 5000 uV, not 4999, before the
+// result is truncated toward zero.
+
+// Volts/div with the probe factor removed, in microvolts.
 std::int32_t MicroVolts(float scale, float probe) {
-  return qx::TruncateTo<std::int32_t>(static_cast<double>(scale) / probe * 1'000'000.0);
+  return qx::TruncateTo<std::int32_t>(scale / probe * 1e6f);
 }
 
-// An offset in twenty-fifths of a division, truncated toward zero.
+// An offset in twenty-fifths of a division.
 std::int16_t OffsetPoints(float offset, float scale) {
-  return qx::TruncateTo<std::int16_t>(static_cast<double>(offset) / scale * 25.0);
+  return qx::TruncateTo<std::int16_t>(offset / scale * 25.0f);
 }
 
 // The block holds k for 2^k averages. A count that is not a power of two
