@@ -20,7 +20,6 @@ namespace LA = qx::layout::la;
 namespace A = qx::layout::alt;
 using qx::LoadF32;
 using qx::LoadF64;
-using qx::LoadI16;
 using qx::LoadI32;
 using qx::LoadI64;
 using qx::LoadU16;
@@ -42,7 +41,7 @@ constexpr double kPsToSeconds = 1e-12;
 constexpr std::int64_t kRollThresholdPs = 50'000'000'000;  // 50 ms per division
 
 // Both conversions run in the record's single precision: the rounding of
-// each step absorbs the representation error of the stored float, so a
+// each step usually absorbs the representation error of the stored float: a
 // 5 mV/div scale (0.00499999989f) gives 5000 uV, not 4999, before the
 // result is truncated toward zero.
 
