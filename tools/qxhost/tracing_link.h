@@ -1,0 +1,70 @@
+// The console's view of the wire: wrappers around the LAN socket and the USB
+// panel that pass every call through. They always print the command lines
+// that go to the instrument; with --trace also every query and reply, with
+// the time since start. They also notice a link that stopped working: a
+// failed send, or a query left unanswered.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "QxPlatform.h"
+
+namespace qxhost {
+
+using TracePrinter = std::function<void(const std::string& line)>;
+
+// What a wrapper prints: nothing, the command lines sent, or everything.
+enum class TraceLevel { Off, Commands, Full };
+
+struct LinkHealth {
+  int failedSends = 0;
+  int unansweredQueries = 0;
+};
+
+class TracingSocket : public CWinSocket {
+ public:
+  TracingSocket(CWinSocket& inner, TracePrinter print, TraceLevel level)
+      : inner_(inner), print_(std::move(print)), level_(level) {}
+  int Send(const char* data, int length) override;
+  int Receive(char* buffer, int length) override;
+  LinkHealth TakeHealth();
+
+ private:
+  void Trace(const std::string& text, bool command = false);
+  CWinSocket& inner_;
+  TracePrinter print_;
+  TraceLevel level_;
+  LinkHealth health_;
+  bool awaitingReply_ = false;
+  int prefixBytes_ = 0;  // of the current reply's length prefix received
+  std::string prefix_;
+  long long payloadLeft_ = 0;
+  std::string payload_;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+class TracingUsb : public QxPanelUsb {
+ public:
+  TracingUsb(QxPanelUsb& inner, TracePrinter print, TraceLevel level)
+      : inner_(inner), print_(std::move(print)), level_(level) {}
+  int UsbRead(UINT device, int phase, int count, BYTE* buffer) override;
+  int UsbWriteByte(UINT device, BYTE value) override;
+  int UsbRequest(UINT device, int code, int param1, int param2, int zero) override;
+  int UsbBlockRead(UINT device, int size, BYTE* buffer) override;
+  int UsbBlockWrite(UINT device, int size, const BYTE* buffer) override;
+
+ private:
+  void Trace(const std::string& text, bool command = false);
+  QxPanelUsb& inner_;
+  TracePrinter print_;
+  TraceLevel level_;
+  std::string line_;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+// Bytes as readable text: printable ASCII as is, the rest as \xNN.
+std::string Printable(const std::string& bytes);
+
+}  // namespace qxhost
