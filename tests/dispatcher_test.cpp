@@ -191,6 +191,16 @@ TEST_F(DispatcherTest, StatusMessagesAreHandedOverOncePerCommand) {
   EXPECT_EQ(main.messages.size(), 1u);
 }
 
+TEST_F(DispatcherTest, ValidatorCalledBetweenCommandsIsReportedByTheNextOne) {
+  setup.Connected = 0;
+  EXPECT_EQ(ValidateCHScale(20.0f, 1.0f), 10.0f);
+  EXPECT_EQ(rgn.ErrorPending, 1);
+  EXPECT_TRUE(main.messages.empty());
+  Run(CMD_CURSOR_MODE, 0x999);
+  EXPECT_EQ(main.messages, (std::vector<WindowMessage>{{&main, 0xC35, 0x999, 0}, {&main, 0xC35, CTL_STATUS_MESSAGE, 0}}));
+  EXPECT_STREQ(setup.ErrorText, "Volts/Div at upper limit");
+}
+
 TEST_F(DispatcherTest, SetSystemErrorCopiesExactlyTheMessage) {
   std::memset(setup.ErrorText, 'x', sizeof setup.ErrorText);
   SetSystemError("Record waveforms completed ");
