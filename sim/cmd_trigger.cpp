@@ -3,6 +3,7 @@
 // settings of the alternate trigger, video lines and digital patterns.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "sim/handlers.h"
 
@@ -177,8 +178,9 @@ std::string QueryPattern(const Model& m, const Call& call) {
     if (code == 0 || code == 1 || code == 3 || code == 4) mask |= 1u << i;
     if (code == 3 || code == 4) edge = i, flag = code == 3 ? 1 : 0;
   }
-  std::string text = std::to_string(value) + "," + std::to_string(mask);
-  if (edge >= 0) text += "," + std::to_string(edge) + "," + std::to_string(flag);
+  char text[32];
+  if (edge >= 0) std::snprintf(text, sizeof text, "%u,%u,%d,%d", value, mask, edge, flag);
+  else std::snprintf(text, sizeof text, "%u,%u", value, mask);
   return text;
 }
 
