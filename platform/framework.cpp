@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 #include <thread>
+#include <utility>
 #include <unordered_set>
 
 #include "QxPlatform.h"
@@ -28,20 +29,7 @@ CString::CString(const char* text, int length) : CString() { Assign(text, text ?
 
 CString::CString(const CString& other) : CString() { Assign(other.data_, other.length_); }
 
-CString::CString(CString&& other) noexcept : CString() {
-  if (other.data_ == other.inline_) {
-    std::memcpy(inline_, other.inline_, static_cast<std::size_t>(other.length_) + 1);
-    length_ = other.length_;
-  } else {
-    data_ = other.data_;
-    length_ = other.length_;
-    capacity_ = other.capacity_;
-    other.data_ = other.inline_;
-    other.capacity_ = kInlineCapacity;
-  }
-  other.length_ = 0;
-  other.inline_[0] = '\0';
-}
+CString::CString(CString&& other) noexcept : CString() { *this = std::move(other); }
 
 CString& CString::operator=(const CString& other) {
   if (this != &other) Assign(other.data_, other.length_);

@@ -73,30 +73,12 @@ void RefreshTriggerLevels() {
 
 // The alternate-trigger sub-block that holds a channel's sensitivity and
 // holdoff, by its trigger type (edge for any type the block does not know).
-int AltSensitivityOffset(int c) {
-  switch (Setup().AltTrigType[c]) {
-    case TRIG_PULSE:
-      return alt::PulseSensitivity[c];
-    case TRIG_SLOPE:
-      return alt::SlopeSensitivity[c];
-    case TRIG_VIDEO:
-      return alt::VideoSensitivity[c];
-    default:
-      return alt::EdgeSensitivity[c];
-  }
+const alt::SubBlock& AltSubBlock(int c) {
+  const std::int32_t type = Setup().AltTrigType[c];
+  return type > 0 && type < static_cast<std::int32_t>(std::size(alt::kSubBlocks)) ? alt::kSubBlocks[type]
+                                                                                  : alt::kSubBlocks[0];
 }
-int AltHoldoffOffset(int c) {
-  switch (Setup().AltTrigType[c]) {
-    case TRIG_PULSE:
-      return alt::PulseHoldoff[c];
-    case TRIG_SLOPE:
-      return alt::SlopeHoldoff[c];
-    case TRIG_VIDEO:
-      return alt::VideoHoldoff[c];
-    default:
-      return alt::EdgeHoldoff[c];
-  }
-}
+const BYTE* AltSub(int c, int ch1Offset) { return Alt(ch1Offset + c * alt::kChannelStride); }
 
 // A row applies to up to three control ids. Channel rows take c = 0 for CH1
 // and 1 for any other value; alternate rows run only for 0 and 1.
@@ -225,8 +207,8 @@ constexpr ReadBackRow kRows[] = {
     {{0x7D6}, Scope::Alternate, [](int c) { Setup().AltTrigType[c] = LoadI32(Alt(alt::AltTrigType[c])); }},
     {{0x7D9},
      Scope::Alternate,
-     [](int c) { Setup().AltSensitivity[c] = LoadF32(Alt(AltSensitivityOffset(c))); }},
-    {{0x7DA}, Scope::Alternate, [](int c) { Setup().AltHoldoff[c] = LoadF32(Alt(AltHoldoffOffset(c))); }},
+     [](int c) { Setup().AltSensitivity[c] = LoadF32(AltSub(c, AltSubBlock(c).sensitivity)); }},
+    {{0x7DA}, Scope::Alternate, [](int c) { Setup().AltHoldoff[c] = LoadF32(AltSub(c, AltSubBlock(c).holdoff)); }},
     {{0x7DF}, Scope::Alternate, [](int c) { Setup().AltTimeScale[c] = LoadF32(Alt(alt::AltTimeScale[c])); }},
     {{0x7E9},
      Scope::Alternate,

@@ -314,6 +314,23 @@ constexpr int SlopeTime[2] = {0xBC, 0x180};            // f32
 constexpr int SlopeSensitivity[2] = {0xC0, 0x184};
 constexpr int SlopeHoldoff[2] = {0xC4, 0x188};
 
+// The trigger-type sub-blocks of a channel repeat coupling, holdoff and
+// sensitivity (the video sub-block has no coupling). CH1 offsets; indexed by
+// the channel's trigger type, 0 edge to 3 video.
+struct SubBlock {
+  int coupling;  // -1: none
+  int holdoff;   // f32
+  int sensitivity;
+};
+constexpr SubBlock kSubBlocks[] = {
+    /* 0 edge  */ {EdgeCoupling[0], EdgeHoldoff[0], EdgeSensitivity[0]},
+    /* 1 pulse */ {PulseCoupling[0], PulseHoldoff[0], PulseSensitivity[0]},
+    /* 2 slope */ {SlopeCoupling[0], SlopeHoldoff[0], SlopeSensitivity[0]},
+    /* 3 video */ {-1, VideoHoldoff[0], VideoSensitivity[0]},
+};
+static_assert(SlopeCoupling[1] - SlopeCoupling[0] == kChannelStride);
+static_assert(VideoHoldoff[1] - VideoHoldoff[0] == kChannelStride);
+
 // CH1 rows; CH2 lies kChannelStride bytes later in every row.
 constexpr FieldRow kRows[] = {
     {"AltTrigType", AltTrigType[0], FieldType::I32, Dir::PO},

@@ -62,22 +62,6 @@ std::uint16_t AveragesExponent(UINT averages) {
   return averages == 0 ? 0 : static_cast<std::uint16_t>(std::bit_width(averages) - 1);
 }
 
-// The trigger-type sub-blocks of an alternate channel repeat coupling,
-// holdoff and sensitivity; the video sub-block has no coupling. CH1 offsets;
-// CH2 lies kChannelStride later. Indexed by AltTrigType.
-struct AltSubBlock {
-  int coupling;  // -1: none
-  int holdoff;   // f32
-  int sensitivity;
-};
-constexpr AltSubBlock kAltSubBlocks[] = {
-    /* 0 edge  */ {A::EdgeCoupling[0], A::EdgeHoldoff[0], A::EdgeSensitivity[0]},
-    /* 1 pulse */ {A::PulseCoupling[0], A::PulseHoldoff[0], A::PulseSensitivity[0]},
-    /* 2 slope */ {A::SlopeCoupling[0], A::SlopeHoldoff[0], A::SlopeSensitivity[0]},
-    /* 3 video */ {-1, A::VideoHoldoff[0], A::VideoSensitivity[0]},
-};
-static_assert(A::SlopeCoupling[1] - A::SlopeCoupling[0] == A::kChannelStride);
-static_assert(A::VideoHoldoff[1] - A::VideoHoldoff[0] == A::kChannelStride);
 
 // ---------------------------------------------------------------------------
 // Record -> blocks, one line per O or PO row, in block order.
@@ -207,7 +191,7 @@ void PopAltChannel(const _QX_SETUP& s, BYTE* a, int c) {
   StoreF32(a + A::SlopeTime[c], Narrow(s.AltSlopeTime[c]));
   // The one record value goes into every sub-block that repeats it.
   const int shift = c * A::kChannelStride;
-  for (const AltSubBlock& sub : kAltSubBlocks) {
+  for (const A::SubBlock& sub : A::kSubBlocks) {
     if (sub.coupling >= 0) StoreI32(a + sub.coupling + shift, s.AltCoupling[c]);
     StoreF32(a + sub.holdoff + shift, Narrow(s.AltHoldoff[c]));
     StoreF32(a + sub.sensitivity + shift, s.AltSensitivity[c]);
@@ -367,8 +351,8 @@ void PushAltChannel(_QX_SETUP& s, const BYTE* a, int c) {
   // The repeated settings count only in the sub-block of the channel's type.
   s.AltTrigType[c] = LoadI32(a + A::AltTrigType[c]);
   const std::int32_t type = s.AltTrigType[c];
-  if (type < 0 || type >= static_cast<std::int32_t>(std::size(kAltSubBlocks))) return;
-  const AltSubBlock& sub = kAltSubBlocks[type];
+  if (type < 0 || type >= static_cast<std::int32_t>(std::size(A::kSubBlocks))) return;
+  const A::SubBlock& sub = A::kSubBlocks[type];
   const int shift = c * A::kChannelStride;
   if (sub.coupling >= 0) s.AltCoupling[c] = LoadI32(a + sub.coupling + shift);
   s.AltHoldoff[c] = LoadF32(a + sub.holdoff + shift);
