@@ -166,21 +166,28 @@ int main(int argc, char** argv) {
     allUnderstood = session.Execute(line) && allUnderstood;
     out.flush();
   };
+  // A script stops at a lost link; at the keyboard the prompt stays.
+  const bool interactive = commands.empty() && script.empty() && isatty(STDIN_FILENO);
+  auto goOn = [&] { return !session.QuitRequested() && !session.LinkLost(); };
   if (!commands.empty()) {
     for (const std::string& line : SplitCommands(commands)) {
+      if (!goOn()) break;
       runLine(line, true);
-      if (session.QuitRequested()) break;
     }
   } else if (!script.empty()) {
     std::ifstream in(script);
-    for (std::string line; !session.QuitRequested() && std::getline(in, line);) runLine(line, true);
-  } else if (isatty(STDIN_FILENO)) {
+    for (std::string line; goOn() && std::getline(in, line);) runLine(line, true);
+  } else if (interactive) {
     qxhost::LineInput input(argv[0]);
     for (std::optional<std::string> line; !session.QuitRequested() && (line = input.Read("qx> "));)
       runLine(*line, false);
     allUnderstood = true;  // a typing slip at the keyboard is no failure of the session
   } else {
-    for (std::string line; !session.QuitRequested() && std::getline(std::cin, line);) runLine(line, true);
+    for (std::string line; goOn() && std::getline(std::cin, line);) runLine(line, true);
+  }
+  if (session.LinkLost() && !interactive) {
+    std::cerr << "qxhost: stopped: " << where << " no longer answers\n";
+    return 1;
   }
   server.Stop();
   QxSetPanelUsb(nullptr);

@@ -144,6 +144,7 @@ void Session::Report(const _QX_SETUP& before) {
     if (change.rfind("ErrorText", 0) != 0) out_ << "  " << change << "\n";
   if (socket_) {
     const LinkHealth health = socket_->TakeHealth();
+    linkLost_ = linkLost_ || health.Lost();
     if (health.failedSends > 0)
       out_ << "  the instrument's connection is lost: " << health.failedSends << " line(s) not sent\n";
     if (health.unansweredQueries > 0)

@@ -44,6 +44,8 @@ class Session {
   // Runs one typed line; false when it was not understood (nothing changed).
   bool Execute(const std::string& line);
   bool QuitRequested() const { return quit_; }
+  // The instrument stopped taking lines or answering its setup queries.
+  bool LinkLost() const { return linkLost_; }
 
   // Prints what happened since the last report: window messages, status
   // message, changed record fields, link trouble.
@@ -66,6 +68,7 @@ class Session {
   HostWindow main_{"main"};
   HostWindow panel_{"panel"};
   bool quit_ = false;
+  bool linkLost_ = false;
 };
 
 }  // namespace qxhost

@@ -52,10 +52,18 @@ void TracingSocket::Trace(const std::string& text, bool command) {
     print_(text);
 }
 
+void TracingSocket::CountUnanswered() {
+  if (!awaitingReply_) return;
+  ++health_.unansweredQueries;
+  if (setupQuery_) ++health_.unansweredSetupQueries;
+  awaitingReply_ = false;
+}
+
 int TracingSocket::Send(const char* data, int length) {
-  if (awaitingReply_) ++health_.unansweredQueries;
+  CountUnanswered();
   const std::string text = LineText(data, length);
   awaitingReply_ = !text.empty() && text.back() == '?';
+  setupQuery_ = text.rfind(":SETUP:", 0) == 0;
   prefixBytes_ = 0;
   prefix_.clear();
   payloadLeft_ = 0;
@@ -102,8 +110,7 @@ int TracingSocket::Receive(char* buffer, int length) {
 }
 
 LinkHealth TracingSocket::TakeHealth() {
-  if (awaitingReply_) ++health_.unansweredQueries;
-  awaitingReply_ = false;
+  CountUnanswered();
   LinkHealth h = health_;
   health_ = {};
   return h;

@@ -21,6 +21,8 @@ enum class TraceLevel { Off, Commands, Full };
 struct LinkHealth {
   int failedSends = 0;
   int unansweredQueries = 0;
+  int unansweredSetupQueries = 0;  // of them: the setup blocks every instrument answers
+  bool Lost() const { return failedSends > 0 || unansweredSetupQueries > 0; }
 };
 
 class TracingSocket : public CWinSocket {
@@ -37,7 +39,9 @@ class TracingSocket : public CWinSocket {
   TracePrinter print_;
   TraceLevel level_;
   LinkHealth health_;
+  void CountUnanswered();
   bool awaitingReply_ = false;
+  bool setupQuery_ = false;
   int prefixBytes_ = 0;  // of the current reply's length prefix received
   std::string prefix_;
   long long payloadLeft_ = 0;
