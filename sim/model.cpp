@@ -334,7 +334,10 @@ void Model::NormalizeChannels() {
 
 void Model::NormalizeTimebase() {
   namespace lim = limits;
-  const int format = dso.I32(dso::TimeFormat);
+  // YT, XY or ROLLING; anything else (from a written block) becomes YT.
+  const int format =
+      std::clamp(dso.I32(dso::TimeFormat), 0, 2) == dso.I32(dso::TimeFormat) ? dso.I32(dso::TimeFormat) : 0;
+  dso.SetI32(dso::TimeFormat, format);
   std::int64_t scale = dso.I64(dso::TimeScalePs);
   scale = lim::SnapTimeScalePs(static_cast<double>(scale) / lim::kPsPerSecond, lim::kMinTimeScalePs,
                                lim::kMaxTimeScalePs);

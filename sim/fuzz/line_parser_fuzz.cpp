@@ -60,5 +60,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (usb.UsbRead(0, 0, 1, reply)) Check(usb.UsbRead(0, 1, reply[0], reply) == 1);
   }
   CheckInvariants(usbSide);
+
+  // A DSO block of arbitrary bytes written over USB and applied.
+  if (bytes.size() >= 780) {
+    usb.UsbRequest(0, qxsim::UsbDevice::kAnnounceWrite, 780, 0, 0);
+    usb.UsbBlockWrite(0, 780, reinterpret_cast<const BYTE*>(bytes.data()));
+    Check(usb.UsbRequest(0, qxsim::UsbDevice::kWriteDso, 0, 0, 0) == 1);
+    usbSide.Run(":STARTUP");
+    CheckInvariants(usbSide);
+    lan.Feed(bytes.substr(780));
+    CheckInvariants(lan);
+  }
   return 0;
 }
