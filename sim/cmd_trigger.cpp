@@ -179,8 +179,10 @@ std::string QueryPattern(const Model& m, const Call& call) {
     if (code == 3 || code == 4) edge = i, flag = code == 3 ? 1 : 0;
   }
   char text[32];
-  if (edge >= 0) std::snprintf(text, sizeof text, "%u,%u,%d,%d", value, mask, edge, flag);
-  else std::snprintf(text, sizeof text, "%u,%u", value, mask);
+  if (edge >= 0)
+    std::snprintf(text, sizeof text, "%u,%u,%d,%d", value, mask, edge, flag);
+  else
+    std::snprintf(text, sizeof text, "%u,%u", value, mask);
   return text;
 }
 

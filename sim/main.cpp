@@ -5,8 +5,8 @@
 // The first line on stdout is the port listened on. With --trace every line
 // received, every reply sent and every connection event goes to stderr,
 // stamped with the seconds since start. SIGINT or SIGTERM ends it cleanly.
-// Exit codes: 0 after a signal, 1 when the port cannot be opened, 2 on a
-// command-line error (CLI11's usual codes for --help and bad options).
+// Exit codes: 0 after a signal or --help, 1 when the port cannot be opened,
+// CLI11's own non-zero codes for a bad command line.
 #include <signal.h>
 
 #include <CLI/CLI.hpp>
