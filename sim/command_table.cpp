@@ -289,9 +289,9 @@ const Row* Lookup(const scpi::Line& line, int* suffix) {
     bool match = true;
     while (match) {
       const std::size_t colon = path.find(':');
-      const std::string_view spec = path.substr(0, colon);
+      const std::string_view pattern = path.substr(0, colon);
       int s = -1;
-      match = k < line.count && scpi::MatchKeyword(spec, line.keywords[static_cast<std::size_t>(k)], &s);
+      match = k < line.count && scpi::MatchKeyword(pattern, line.keywords[static_cast<std::size_t>(k)], &s);
       if (match && s >= 0) {
         match = s >= row.suffixLo && s <= row.suffixHi;
         found = s;
@@ -389,14 +389,14 @@ void Store(Model& m, BlockId block, int offset, FT type, double value) {
 
 int MatchWord(std::span<const Word> words, std::string_view text) {
   for (const Word& w : words)
-    if (scpi::MatchKeyword(w.spec, text, nullptr)) return w.code;
+    if (scpi::MatchKeyword(w.pattern, text, nullptr)) return w.code;
   return -1;
 }
 
 std::string WordOf(std::span<const Word> words, int code) {
   for (const Word& w : words) {
     if (w.code != code) continue;
-    std::string out(w.spec);
+    std::string out(w.pattern);
     for (char& c : out) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
     return out;
   }

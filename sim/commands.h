@@ -32,7 +32,7 @@ enum class Index : std::uint8_t {
 
 // An argument keyword and the code stored for it.
 struct Word {
-  std::string_view spec;
+  std::string_view pattern;
   int code;
 };
 

@@ -17,16 +17,16 @@ char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + '
 bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Compares the token with the long or the short form of a spec word.
-bool MatchForm(std::string_view spec, std::string_view token) {
+// Compares the token with the long or the short form of a pattern word.
+bool MatchForm(std::string_view pattern, std::string_view token) {
   if (token.empty()) return false;
-  if (token.size() == spec.size()) {
+  if (token.size() == pattern.size()) {
     bool same = true;
-    for (std::size_t i = 0; i < spec.size() && same; ++i) same = Upper(token[i]) == Upper(spec[i]);
+    for (std::size_t i = 0; i < pattern.size() && same; ++i) same = Upper(token[i]) == Upper(pattern[i]);
     if (same) return true;
   }
   std::size_t t = 0;
-  for (char c : spec) {
+  for (char c : pattern) {
     if (IsLower(c)) continue;
     if (t == token.size() || Upper(token[t]) != c) return false;
     ++t;
@@ -64,15 +64,15 @@ bool Split(std::string_view text, Line& out) {
   }
 }
 
-bool MatchKeyword(std::string_view spec, std::string_view token, int* suffix) {
-  if (spec.empty() || spec.back() != '#') return MatchForm(spec, token);
-  spec.remove_suffix(1);
+bool MatchKeyword(std::string_view pattern, std::string_view token, int* suffix) {
+  if (pattern.empty() || pattern.back() != '#') return MatchForm(pattern, token);
+  pattern.remove_suffix(1);
   std::size_t digits = 0;
   while (digits < token.size() && IsDigit(token[token.size() - 1 - digits])) ++digits;
   if (digits == 0 || digits > 2) return false;
   int value = 0;
   for (std::size_t i = token.size() - digits; i < token.size(); ++i) value = value * 10 + (token[i] - '0');
-  if (!MatchForm(spec, token.substr(0, token.size() - digits))) return false;
+  if (!MatchForm(pattern, token.substr(0, token.size() - digits))) return false;
   if (suffix) *suffix = value;
   return true;
 }

@@ -67,9 +67,9 @@ bool Split(std::string_view text, Line& out);
 // Keyword specs are written in mixed case, as instrument manuals print them:
 // the long form is the whole word, the short form its capitals and digits
 // ("CHANnel" matches CHANNEL and CHAN, "LEVelA" LEVELA and LEVA). Matching
-// ignores case. A spec ending in '#' takes a decimal suffix ("CHANnel#"
+// ignores case. A pattern ending in '#' takes a decimal suffix ("CHANnel#"
 // matches CHANNEL1, chan2), returned through `suffix`.
-bool MatchKeyword(std::string_view spec, std::string_view token, int* suffix);
+bool MatchKeyword(std::string_view pattern, std::string_view token, int* suffix);
 
 std::string_view Trim(std::string_view text);
 // A decimal number in NR1, NR2 or NR3 form ("5", "-0.25", "+2.0e-08"); the
