@@ -8,6 +8,8 @@ namespace {
 
 class ActiveChannelTest : public qxtest::LibraryTest {};
 
+// The asked trace when shown, else the first shown of CH1, CH2, MATH1..4, LA;
+// only 1 means shown.
 TEST_F(ActiveChannelTest, AskedTraceOrFirstShownOrNone) {
   const struct {
     std::array<BYTE, 2> chan;
@@ -16,20 +18,18 @@ TEST_F(ActiveChannelTest, AskedTraceOrFirstShownOrNone) {
     int ask, active;
     bool result;
   } rows[] = {
-      {{0, 1}, {}, 0, ACTIVE_CH2, ACTIVE_CH2, true},
-      {{1, 0}, {}, 0, ACTIVE_CH2, ACTIVE_CH1, true},
-      {{0, 0}, {}, 0, ACTIVE_CH1, ACTIVE_NONE, false},
-      {{2, 0}, {}, 0, ACTIVE_CH1, ACTIVE_NONE, false},  // only 1 means shown
+      // clang-format off
+      {{0, 1}, {}, 0, ACTIVE_CH2, ACTIVE_CH2, true},     {{1, 0}, {}, 0, ACTIVE_CH2, ACTIVE_CH1, true},
+      {{0, 0}, {}, 0, ACTIVE_CH1, ACTIVE_NONE, false},   {{2, 0}, {}, 0, ACTIVE_CH1, ACTIVE_NONE, false},
       {{0, 0}, {0, 0, 1, 0}, 0, ACTIVE_CH1, ACTIVE_MATH3, true},
       {{0, 0}, {0, 1, 0, 0}, 1, ACTIVE_LA, ACTIVE_LA, true},
-      {{0, 0}, {}, 1, ACTIVE_MATH1, ACTIVE_LA, true},
       {{0, 0}, {1, 0, 0, 0}, 1, ACTIVE_NONE, ACTIVE_MATH1, true},
-      {{1, 1}, {}, 0, 3, ACTIVE_CH1, true},
-      {{0, 1}, {}, 0, 42, ACTIVE_CH2, true},
-      {{0, 1}, {}, 0, -1, ACTIVE_CH2, true},
+      {{0, 0}, {}, 1, ACTIVE_MATH1, ACTIVE_LA, true},    {{1, 1}, {}, 0, 3, ACTIVE_CH1, true},
+      {{0, 1}, {}, 0, 42, ACTIVE_CH2, true},             {{0, 1}, {}, 0, -1, ACTIVE_CH2, true},
+      // clang-format on
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.ask);
+    SCOPED_TRACE(testing::Message() << "ask " << row.ask << ", want " << row.active);
     std::copy(row.chan.begin(), row.chan.end(), setup.ChanDisplay);
     std::copy(row.math.begin(), row.math.end(), setup.MathDisplay);
     setup.LaEnable = row.la;
@@ -40,9 +40,7 @@ TEST_F(ActiveChannelTest, AskedTraceOrFirstShownOrNone) {
 }
 
 TEST_F(ActiveChannelTest, ShownAtStopCopiesOrClears) {
-  setup.ChanDisplay[1] = 1;
-  setup.MathDisplay[3] = 1;
-  setup.LaEnable = 1;
+  setup.ChanDisplay[1] = setup.MathDisplay[3] = setup.LaEnable = 1;
   SetChanEnabledStop(true);
   EXPECT_EQ(setup.ChanStopWave[0] * 10 + setup.ChanStopWave[1], 1);
   EXPECT_EQ(setup.MathDisplayAtStop[3], 1);
@@ -53,18 +51,20 @@ TEST_F(ActiveChannelTest, ShownAtStopCopiesOrClears) {
   EXPECT_FALSE(GetMathEnabledStop());
 }
 
+// Only a shown slot counts, and only a shown FFT slot splits the screen when not full.
 TEST_F(ActiveChannelTest, MathQueries) {
   const struct {
     std::array<BYTE, 4> shown;
     std::array<int, 4> op;
     BYTE fullScreen;
     bool enabled, fft, split;
-  } rows[] = {
-      {{}, {3, 3, 3, 3}, 0, false, false, false},          {{0, 0, 0, 1}, {}, 0, true, false, false},
-      {{0, 0, 1, 0}, {0, 3, 0, 0}, 0, true, false, false},  // the FFT slot is hidden
-      {{0, 1, 0, 0}, {0, 3, 0, 0}, 0, true, true, true},   {{0, 1, 0, 0}, {0, 3, 0, 0}, 1, true, true, false},
-  };
+  } rows[] = {{{}, {3, 3, 3, 3}, 0, false, false, false},
+              {{0, 0, 0, 1}, {}, 0, true, false, false},
+              {{0, 0, 1, 0}, {0, 3, 0, 0}, 0, true, false, false},
+              {{0, 1, 0, 0}, {0, 3, 0, 0}, 0, true, true, true},
+              {{0, 1, 0, 0}, {0, 3, 0, 0}, 1, true, true, false}};
   for (const auto& row : rows) {
+    SCOPED_TRACE(&row - rows);  // the row's index
     std::copy(row.shown.begin(), row.shown.end(), setup.MathDisplay);
     std::copy(row.op.begin(), row.op.end(), setup.MathOperator);
     setup.FFTFullScreen = row.fullScreen;

@@ -7,6 +7,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <new>
 #include <string>
@@ -71,29 +72,23 @@ TEST(CString, GrowsBeyondInlineBufferAndAppendsItself) {
 }
 
 TEST(CString, FormatMatchesPrintfInTheCLocale) {
-  const std::string longText = Letters(200);
-  struct Row {
-    const char* format;
-    double value;
-  };
-  const Row rows[] = {{"%f", 0.5},        {"%f", -1234567.891}, {"%0.9f", 1e-9 / 3},
-                      {"%0.8f", 2.5e-3},  {"%.6e", 2e-8},       {"%.6e", -123456.0},
-                      {"%4.2f", 3.14159}, {"%4.2f", 100.0 / 3}, {"%.150f", 1.0 / 3}};
-  for (const Row& r : rows) {
+  const std::pair<const char*, double> rows[] = {
+      {"%f", 0.5},         {"%f", -1234567.891}, {"%0.9f", 1e-9 / 3}, {"%0.8f", 2.5e-3},
+      {"%.6e", -123456.0}, {"%4.2f", 100.0 / 3}, {"%.150f", 1.0 / 3}};
+  for (const auto& [format, value] : rows) {
     char want[512];
-    std::snprintf(want, sizeof want, r.format, r.value);
+    std::snprintf(want, sizeof want, format, value);
     CString s("previous");
-    s.Format(r.format, r.value);
-    EXPECT_STREQ(s, want) << r.format;
+    s.Format(format, value);
+    EXPECT_STREQ(s, want) << format;
     EXPECT_EQ(s.GetLength(), static_cast<int>(std::strlen(want)));
   }
+  const std::string longText = Letters(200);
   CString s;
-  s.Format("%d|%d", 42, -7);
-  EXPECT_STREQ(s, "42|-7");
-  s.Format(":CHANNEL%d%s", 1, longText.c_str());
-  EXPECT_EQ(std::string(s), ":CHANNEL1" + longText);
+  s.Format(":CHANNEL%d|%d%s", 1, -7, longText.c_str());
+  EXPECT_EQ(std::string(s), ":CHANNEL1|-7" + longText);
   s.Format("%s%s", s.GetString(), "+");  // an argument may be the string itself
-  EXPECT_EQ(std::string(s), ":CHANNEL1" + longText + "+");
+  EXPECT_EQ(std::string(s), ":CHANNEL1|-7" + longText + "+");
 }
 
 // Builds de_DE.UTF-8 (decimal comma) under the test binary's directory and
@@ -160,9 +155,9 @@ TEST(Window, IsWindowUntilDestroyedAndMessagesStillArrive) {
   EXPECT_TRUE(w.DestroyWindow());
   EXPECT_FALSE(IsWindow(w.m_hWnd));
   EXPECT_FALSE(w.DestroyWindow());
+  EXPECT_FALSE(IsWindow(nullptr));
   EXPECT_EQ(w.SendMessage(7, 1, 2), 8);  // no message loop: WindowProc still runs
   EXPECT_EQ(w.calls, 2);
-  EXPECT_FALSE(IsWindow(nullptr));
 
   // A window built where a destroyed one lived does not revive the old handle.
   alignas(CountingWindow) unsigned char storage[sizeof(CountingWindow)];

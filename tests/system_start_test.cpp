@@ -21,6 +21,23 @@ const Texts kUsbBlockWrites = {"request 2 780 0", "block-write 780", "request 14
                                "request 2 260 0", "block-write 260", "request 15 0 0",
                                "request 2 396 0", "block-write 396", "request 16 0 0"};
 
+Texts First(const Texts& t, std::size_t n) { return Texts(t.begin(), t.begin() + std::min(n, t.size())); }
+Texts Join(Texts a, const Texts& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// A field by name, taken by value (the record is packed), and the value it must have.
+struct Check {
+  template <typename G, typename W>
+  Check(const char* n, G g, W w) : name(n), got(static_cast<double>(g)), want(static_cast<double>(w)) {}
+  const char* name;
+  double got, want;
+};
+void ExpectAll(std::initializer_list<Check> checks) {
+  for (const Check& c : checks) EXPECT_EQ(c.got, c.want) << c.name;
+}
+
 class SystemStartTest : public qxtest::LibraryTest {
  protected:
   // The instrument's blocks, served on whichever link asks.
@@ -31,38 +48,34 @@ class SystemStartTest : public qxtest::LibraryTest {
       return true;
     };
   }
-  Texts UsbCalls(std::size_t count) const {
-    return Texts(usb.calls.begin(), usb.calls.begin() + std::min(count, usb.calls.size()));
-  }
 };
 
-TEST_F(SystemStartTest, LanStartReadsBlocksThenSwitchesChannelsForMath) {
+// Math needs both channels acquired and a spectrum no delayed timebase; the
+// blocks as read govern the record, not the commands that follow them.
+TEST_F(SystemStartTest, StartReadsBlocksThenSwitchesChannelsForMath) {
   dso.Bytes[0x120] = 1;  // delayed timebase on
+  qx::StoreF32(dso.Bytes + 0x10, 2.0f);
   setup.MathDisplay[2] = 1;
   setup.MathOperator[2] = 3;  // FFT
-  ServeBlocks();
-  ASSERT_TRUE(QxInitSystem());
-  Texts want = kBlockQueries;
-  want.insert(want.end(), {":CHANNEL1:DISPLAY ON", ":CHANNEL2:DISPLAY ON", ":TIMEBASE:MODE MAIN"});
-  EXPECT_EQ(socket.SentTexts(), want);
-  EXPECT_EQ(setup.ChanDisplay[0], 0);  // as the blocks say, not as the commands did
-  EXPECT_EQ(setup.DelayedOn, 0);
-  EXPECT_EQ(rgn.CmdBusy, 0);
-  EXPECT_EQ(rgn.RedrawFlag3 + rgn.RedrawFlag4, 2);
+  const char* commands[] = {":CHANNEL1:DISPLAY ON", ":CHANNEL2:DISPLAY ON", ":TIMEBASE:MODE MAIN"};
+  for (bool onUsb : {false, true}) {
+    SCOPED_TRACE(onUsb ? "USB" : "LAN");
+    if (onUsb) UseUsb();
+    ServeBlocks();
+    ASSERT_TRUE(QxInitSystem());
+    ExpectAll({{"ChanDisplay[0]", setup.ChanDisplay[0], 0},
+               {"ChanScale[0]", setup.ChanScale[0], 2},
+               {"DelayedOn", setup.DelayedOn, 0},
+               {"CmdBusy", rgn.CmdBusy, 0},
+               {"RedrawFlag3", rgn.RedrawFlag3, 1},
+               {"RedrawFlag4", rgn.RedrawFlag4, 1}});
+  }
+  EXPECT_EQ(socket.SentTexts(), Join(kBlockQueries, Texts(commands, commands + 3)));
+  EXPECT_EQ(First(usb.calls, 6), kUsbBlockReads);
+  EXPECT_EQ(usb.written, std::string(commands[0]) + "\r" + commands[1] + "\r" + commands[2] + "\r");
 }
 
-TEST_F(SystemStartTest, UsbStartReadsBlocksByRequestCodes) {
-  UseUsb();
-  qx::StoreF32(dso.Bytes + 0x10, 2.0f);
-  setup.MathDisplay[0] = 1;
-  ServeBlocks();
-  ASSERT_TRUE(QxInitSystem());
-  EXPECT_EQ(UsbCalls(6), kUsbBlockReads);
-  EXPECT_EQ(usb.written, ":CHANNEL1:DISPLAY ON\r:CHANNEL2:DISPLAY ON\r");
-  EXPECT_EQ(setup.ChanScale[0], 2.0f);
-  EXPECT_TRUE(socket.sent.empty());
-}
-
+// The later blocks keep what they held, nothing is pushed and the command stays busy.
 TEST_F(SystemStartTest, UsbFailurePartWayStopsAndStaysBusy) {
   UseUsb();
   ServeBlocks();
@@ -71,9 +84,9 @@ TEST_F(SystemStartTest, UsbFailurePartWayStopsAndStaysBusy) {
   setup.ChanScale[0] = 7.0f;
   EXPECT_FALSE(QxInitSystem());
   EXPECT_EQ(usb.calls, (Texts{"request 6 0 0", "block-read 780", "request 12 0 0"}));
-  EXPECT_EQ(rgn.CmdBusy, 1);
-  EXPECT_EQ(qx::Link.FwAltSetup.Bytes[0], 0x5A);
-  EXPECT_EQ(setup.ChanScale[0], 7.0f);  // nothing pushed
+  ExpectAll({{"CmdBusy", rgn.CmdBusy, 1},
+             {"ALT[0]", qx::Link.FwAltSetup.Bytes[0], 0x5A},
+             {"ChanScale[0]", setup.ChanScale[0], 7}});
   EXPECT_FALSE(QxSetFirmwareSetup());
   EXPECT_EQ(usb.written, "");  // no ":STARTUP"
 }
@@ -84,30 +97,15 @@ TEST_F(SystemStartTest, InterfaceSettingsFromTheDsoBlock) {
     const char *wantIp, *wantMask, *wantGateway, *wantMac;
     int wantPort;
   } rows[] = {
-      {{0xC0, 0xA8, 0x01, 0x0A},
-       {0x00, 0xFF, 0xFF, 0xFF},
-       {0x01, 0x01, 0xA8, 0xC0},
-       {0x12, 0x34, 0x56},
-       {0xFF, 0xFF},
-       1,
-       "10.1.168.192",
-       "255.255.255.0",
-       "192.168.1.1",
-       "02-4B-7A-12-34-56",
-       -1},
-      {{0xFF, 0xFF, 0xFF, 0xFF},
-       {0, 0, 0, 0},
-       {0, 0, 0, 0},
-       {0xAB, 0x00, 0xFF},
-       {0xA5, 0x13},
-       0,
-       "255.255.255.255",
-       "0.0.0.0",
-       "0.0.0.0",
-       "02-4B-7A-AB-00-FF",
-       5029},
+      // clang-format off
+      {{0xC0, 0xA8, 0x01, 0x0A}, {0x00, 0xFF, 0xFF, 0xFF}, {0x01, 0x01, 0xA8, 0xC0}, {0x12, 0x34, 0x56},
+       {0xFF, 0xFF}, 1, "10.1.168.192", "255.255.255.0", "192.168.1.1", "02-4B-7A-12-34-56", -1},
+      {{0xFF, 0xFF, 0xFF, 0xFF}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0xAB, 0x00, 0xFF}, {0xA5, 0x13}, 0,
+       "255.255.255.255", "0.0.0.0", "0.0.0.0", "02-4B-7A-AB-00-FF", 5029},
+      // clang-format on
   };
   for (const auto& row : rows) {
+    SCOPED_TRACE(row.wantIp);
     std::memcpy(dso.Bytes + 0x2F8, row.ip, 4);
     std::memcpy(dso.Bytes + 0x2FC, row.mask, 4);
     std::memcpy(dso.Bytes + 0x300, row.gateway, 4);
@@ -116,17 +114,16 @@ TEST_F(SystemStartTest, InterfaceSettingsFromTheDsoBlock) {
     dso.Bytes[0x2F5] = row.dhcp;
     ServeBlocks();
     ASSERT_TRUE(QxInitSystem());
-    EXPECT_STREQ(setup.LanIp, row.wantIp);
-    EXPECT_STREQ(setup.LanIpAtStart, row.wantIp);
-    EXPECT_STREQ(setup.LanNetmask, row.wantMask);
-    EXPECT_STREQ(setup.LanGateway, row.wantGateway);
-    EXPECT_STREQ(setup.LanMac, row.wantMac);
-    EXPECT_EQ(setup.LanPort, row.wantPort);
-    EXPECT_EQ(setup.LanPortAtStart, row.wantPort);
-    EXPECT_EQ(setup.LanDhcp, row.dhcp);
+    EXPECT_EQ(Texts({setup.LanIp, setup.LanIpAtStart, setup.LanNetmask, setup.LanGateway, setup.LanMac}),
+              Texts({row.wantIp, row.wantIp, row.wantMask, row.wantGateway, row.wantMac}));
+    ExpectAll({{"LanPort", setup.LanPort, row.wantPort},
+               {"LanPortAtStart", setup.LanPortAtStart, row.wantPort},
+               {"LanDhcp", setup.LanDhcp, row.dhcp}});
   }
 }
 
+// Under the alternate trigger each spectrum follows its source channel's
+// time/div; a source that names no channel takes the main one.
 TEST_F(SystemStartTest, SpectrumDefaultsFollowTheTimebase) {
   qx::StoreF32(dso.Bytes + 0x138, 1e-3f);
   qx::StoreI32(dso.Bytes + 0x208, 4);     // alternation
@@ -134,11 +131,9 @@ TEST_F(SystemStartTest, SpectrumDefaultsFollowTheTimebase) {
   qx::StoreF32(alt.Bytes + 0x14, 1e-3f);  // CH1's own time/div
   qx::StoreF32(alt.Bytes + 0xD8, 2e-3f);  // CH2's
   setup.FFTSource[0] = 1;
-  setup.FFTSource[1] = 7;  // no such channel: the main time/div stands in
+  setup.FFTSource[1] = 7;
   setup.FFTSource[2] = -1;
-  setup.FFTFullScreen = 1;
-  setup.TrigLevelShown = 1;
-  rgn.TrigLevelLineOn = 1;
+  setup.FFTFullScreen = setup.TrigLevelShown = rgn.TrigLevelLineOn = 1;
   ServeBlocks();
   ASSERT_TRUE(QxInitSystem());
   const float want[4] = {2500.0f, 5000.0f, 5000.0f, 5000.0f};
@@ -147,10 +142,12 @@ TEST_F(SystemStartTest, SpectrumDefaultsFollowTheTimebase) {
     EXPECT_FLOAT_EQ(setup.FFTTimeOffset[i], 7.0f * want[i]) << i;
     EXPECT_EQ(setup.FFTZoomCode[i], 4);
   }
-  EXPECT_EQ(setup.FFTFullScreen, 0);
-  EXPECT_EQ(setup.TrigLevelShown + rgn.TrigLevelLineOn, 0);
+  ExpectAll({{"FFTFullScreen", setup.FFTFullScreen, 0},
+             {"TrigLevelShown", setup.TrigLevelShown, 0},
+             {"TrigLevelLineOn", rgn.TrigLevelLineOn, 0}});
 }
 
+// The blocks go over USB whatever the link, and only an exact 1 from a request succeeds.
 TEST_F(SystemStartTest, InitHardwareWritesOverUsbWhateverTheLink) {
   setup.ChanScale[0] = 0.5f;
   ASSERT_TRUE(QxInitHardware());
@@ -161,9 +158,9 @@ TEST_F(SystemStartTest, InitHardwareWritesOverUsbWhateverTheLink) {
 
   usb.calls.clear();
   UseUsb();
-  usb.requestResult = [](int code) { return code == 15 ? 2 : 1; };  // only exactly 1 succeeds
+  usb.requestResult = [](int code) { return code == 15 ? 2 : 1; };
   EXPECT_FALSE(QxInitHardware());
-  EXPECT_EQ(usb.calls, Texts(kUsbBlockWrites.begin(), kUsbBlockWrites.begin() + 6));
+  EXPECT_EQ(usb.calls, First(kUsbBlockWrites, 6));
   EXPECT_EQ(usb.written, "");
 
   usb.calls.clear();
@@ -172,12 +169,12 @@ TEST_F(SystemStartTest, InitHardwareWritesOverUsbWhateverTheLink) {
   EXPECT_TRUE(usb.calls.empty());
 }
 
+// The record governs what it holds; the instrument's other bytes stay. The
+// LAN link has no block write.
 TEST_F(SystemStartTest, SetFirmwareSetupOverlaysTheRecordOnTheInstrumentsBlocks) {
-  dso.Bytes[0x2F8] = 0xC0;  // the instrument's address stays
+  dso.Bytes[0x2F8] = 0xC0;
   setup.ChanScale[0] = 2.0f;
-  setup.SelfCalEnable = 1;
-  setup.LaGroup1 = 1;
-  setup.LaGroup2 = 0;
+  setup.SelfCalEnable = setup.LaGroup1 = 1;
   la.Bytes[0x56] = 1;
   for (bool onUsb : {false, true}) {
     SCOPED_TRACE(onUsb);
@@ -185,29 +182,26 @@ TEST_F(SystemStartTest, SetFirmwareSetupOverlaysTheRecordOnTheInstrumentsBlocks)
     ServeBlocks();
     ASSERT_TRUE(QxSetFirmwareSetup());
     const qx::LinkState& l = qx::Link;
-    EXPECT_EQ(l.FwDsoSetup.Bytes[0x2F8], 0xC0);
-    EXPECT_EQ(qx::LoadF32(l.FwDsoSetup.Bytes + 0x10), 2.0f);
-    EXPECT_EQ(l.FwDsoSetup.Bytes[0x2F4], 1);
-    EXPECT_EQ(l.FwLaSetup.Bytes[0x44], 1);
-    EXPECT_EQ(l.FwLaSetup.Bytes[0x56], 0);
-    EXPECT_EQ(rgn.CmdBusy, 0);
+    ExpectAll({{"DSO 0x2F8", l.FwDsoSetup.Bytes[0x2F8], 0xC0},
+               {"DSO 0x10", qx::LoadF32(l.FwDsoSetup.Bytes + 0x10), 2},
+               {"DSO 0x2F4", l.FwDsoSetup.Bytes[0x2F4], 1},
+               {"LA 0x44", l.FwLaSetup.Bytes[0x44], 1},
+               {"LA 0x56", l.FwLaSetup.Bytes[0x56], 0},
+               {"CmdBusy", rgn.CmdBusy, 0}});
   }
-  Texts want = kBlockQueries;
-  want.push_back(":STARTUP");
-  EXPECT_EQ(socket.SentTexts(), want);  // LAN: no block write
-  Texts usbWant = kUsbBlockReads;
-  usbWant.insert(usbWant.end(), kUsbBlockWrites.begin(), kUsbBlockWrites.end());
-  EXPECT_EQ(UsbCalls(15), usbWant);
+  EXPECT_EQ(socket.SentTexts(), Join(kBlockQueries, {":STARTUP"}));
+  EXPECT_EQ(First(usb.calls, 15), Join(kUsbBlockReads, kUsbBlockWrites));
   EXPECT_EQ(usb.written, ":STARTUP\r");
   EXPECT_EQ(std::memcmp(usb.blocksWritten[0].data(), qx::Link.FwDsoSetup.Bytes, 780), 0);
 }
 
+// A host's own copies move over USB only, with no ":STARTUP"; on LAN nothing moves.
 TEST_F(SystemStartTest, FirmwareBlocksToAndFromTheHostsCopies) {
   DSO_SETUP d;
   _QX_LA_SETUP l;
   DSO_ALT_SETUP a;
   std::memset(&d, 0x77, sizeof d);
-  EXPECT_TRUE(QxReadFirmwareSetup(&d, &l, &a));  // LAN: nothing moves
+  EXPECT_TRUE(QxReadFirmwareSetup(&d, &l, &a));
   EXPECT_TRUE(QxWriteFirmwareSetup(&d, &l, &a));
   EXPECT_EQ(d.Bytes[0], 0x77);
   EXPECT_TRUE(socket.sent.empty() && usb.calls.empty());
@@ -218,9 +212,7 @@ TEST_F(SystemStartTest, FirmwareBlocksToAndFromTheHostsCopies) {
   EXPECT_TRUE(QxReadFirmwareSetup(&d, &l, &a));
   EXPECT_EQ(d.Bytes[0], 0x11);
   EXPECT_TRUE(QxWriteFirmwareSetup(&d, &l, &a));
-  Texts want = kUsbBlockReads;
-  want.insert(want.end(), kUsbBlockWrites.begin(), kUsbBlockWrites.end());
-  EXPECT_EQ(usb.calls, want);  // and no ":STARTUP"
+  EXPECT_EQ(usb.calls, Join(kUsbBlockReads, kUsbBlockWrites));
   EXPECT_FALSE(QxReadFirmwareSetup(nullptr, &l, &a));
 }
 
@@ -229,43 +221,42 @@ TEST_F(SystemStartTest, FirmwareBlocksToAndFromTheHostsCopies) {
 TEST_F(SystemStartTest, StartFromARealisticInstrument) {
   BYTE* d = dso.Bytes;
   d[0x0C] = 1;
-  qx::StoreF32(d + 0x10, 1.0f);
-  qx::StoreF32(d + 0x28, 1.0f);
-  qx::StoreF32(d + 0x5C, 1.0f);
-  qx::StoreF32(d + 0x74, 1.0f);
+  for (int at : {0x10, 0x28, 0x5C, 0x74}) qx::StoreF32(d + at, 1.0f);
   qx::StoreF32(d + 0x138, 5e-4f);
   qx::StoreI64(d + 0x13C, 500'000'000);
   qx::StoreF32(d + 0x160, 1e8f);
   qx::StoreU16(d + 0x1C8, 4);
   qx::StoreU32(d + 0x1CC, 16384);
-  qx::StoreI32(d + 0x20C, 0);  // running
   qx::StoreF32(d + 0x214, 0.3f);
   qx::StoreF32(d + 0x218, 1e-7f);
   ServeBlocks();
   ASSERT_TRUE(QxInitSystem());
   EXPECT_EQ(socket.SentTexts(), kBlockQueries);
-  EXPECT_EQ(setup.ActiveChannel, ACTIVE_CH1);
-  EXPECT_EQ(setup.ChanDisplay[0] * 10 + setup.ChanDisplay[1], 10);
-  EXPECT_EQ(setup.ChanScale[0], 1.0f);
-  EXPECT_EQ(setup.ChanProbe[0], 1.0f);
-  EXPECT_EQ(setup.ChanCoupling[0], 0);
-  EXPECT_EQ(setup.ChanScaleAtStop[0], 1.0f);
-  EXPECT_EQ(setup.TrigType, TRIG_EDGE);
-  EXPECT_EQ(setup.TrigEdgeSource, 0);
-  EXPECT_EQ(setup.TrigEdgeLevel, 0.0f);
-  EXPECT_EQ(setup.TrigSweep, 0);
-  EXPECT_EQ(setup.TrigSensitivity, 0.3f);
-  EXPECT_EQ(setup.TrigLevelShown, 1);
-  EXPECT_EQ(setup.TrigStatus, 1);
-  EXPECT_EQ(double{setup.TimeScale}, double{5e-4f});
-  EXPECT_EQ(std::int64_t{setup.TimeScalePs}, 500'000'000);
-  EXPECT_EQ(setup.RollOn, 0);
-  EXPECT_EQ(setup.AcqMode, 1);
-  EXPECT_EQ(setup.AcqAverages, 16u);
-  EXPECT_EQ(setup.AcqMemDepth, 16384u);
+  const _QX_SETUP& s = setup;
+  ExpectAll({{"ActiveChannel", s.ActiveChannel, ACTIVE_CH1},
+             {"ChanDisplay[0]", s.ChanDisplay[0], 1},
+             {"ChanDisplay[1]", s.ChanDisplay[1], 0},
+             {"ChanScale[0]", s.ChanScale[0], 1},
+             {"ChanProbe[0]", s.ChanProbe[0], 1},
+             {"ChanCoupling[0]", s.ChanCoupling[0], 0},
+             {"ChanScaleAtStop[0]", s.ChanScaleAtStop[0], 1},
+             {"TrigType", s.TrigType, TRIG_EDGE},
+             {"TrigEdgeSource", s.TrigEdgeSource, 0},
+             {"TrigEdgeLevel", s.TrigEdgeLevel, 0},
+             {"TrigSweep", s.TrigSweep, 0},
+             {"TrigSensitivity", s.TrigSensitivity, 0.3f},
+             {"TrigLevelShown", s.TrigLevelShown, 1},
+             {"TrigStatus", s.TrigStatus, 1},
+             {"TimeScale", s.TimeScale, 5e-4f},
+             {"TimeScalePs", s.TimeScalePs, 500'000'000},
+             {"RollOn", s.RollOn, 0},
+             {"AcqMode", s.AcqMode, 1},
+             {"AcqAverages", s.AcqAverages, 16},
+             {"AcqMemDepth", s.AcqMemDepth, 16384},
+
+             {"DispType", s.DispType, 0},
+             {"CmdBusy", rgn.CmdBusy, 0}});
   EXPECT_FLOAT_EQ(setup.FFTTimeScale[0], 10000.0f);
-  EXPECT_EQ(setup.DispType, 0);
-  EXPECT_EQ(rgn.CmdBusy, 0);
 }
 
 }  // namespace

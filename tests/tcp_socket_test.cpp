@@ -7,7 +7,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <semaphore>
@@ -23,20 +22,25 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 constexpr auto kBound = std::chrono::seconds(2);  // no step of a test waits longer
 
-// A listening socket on 127.0.0.1 and a thread that accepts one connection
-// and runs `script` on it; the connection is closed when the script returns.
+// A TCP socket bound to 127.0.0.1 on a free port.
+int BoundSocket(unsigned short& port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+  port = ntohs(addr.sin_port);
+  return fd;
+}
+
+// A thread that accepts one connection and runs `script` on it; the
+// connection is closed when the script returns.
 class Peer {
  public:
-  explicit Peer(std::function<void(int)> script = [](int) {}) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    EXPECT_EQ(::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  explicit Peer(std::function<void(int)> script = [](int) {}) : listener_(BoundSocket(port_)) {
     EXPECT_EQ(::listen(listener_, 1), 0);
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len);
-    port_ = ntohs(addr.sin_port);
     thread_ = std::thread([this, script] {
       const int fd = ::accept(listener_, nullptr, nullptr);
       if (fd < 0) return;
@@ -54,8 +58,8 @@ class Peer {
   unsigned short port() const { return port_; }
 
  private:
-  int listener_ = -1;
   unsigned short port_ = 0;
+  int listener_;
   std::thread thread_;
 };
 
@@ -102,10 +106,14 @@ TEST(TcpSocket, PiecesAllArriveAndReceiveNeverBlocks) {
 }
 
 TEST(TcpSocket, SilentPeerReadsAsMinusOneAndZeroBytesAsZero) {
+  CWinSocket none;  // the default socket has no link
+  char buffer[16];
+  EXPECT_EQ(none.Send("x", 1), -1);
+  EXPECT_EQ(none.Receive(buffer, 4), -1);
+  EXPECT_EQ(none.Receive(buffer, 0), 0);
   std::binary_semaphore done(0);
   Peer peer([&](int) { (void)done.try_acquire_for(kBound); });
   QxTcpSocket s;
-  char buffer[16];
   EXPECT_EQ(s.Receive(buffer, 16), -1);  // not connected
   EXPECT_EQ(s.Receive(buffer, 0), 0);
   ASSERT_TRUE(s.Connect("127.0.0.1", peer.port(), 1000));
@@ -140,16 +148,11 @@ TEST(TcpSocket, ClosedPeerNeverReadsAsZeroAndSendFailsWithoutSigpipe) {
 }
 
 TEST(TcpSocket, RefusedConnectFailsWellWithinTheTimeout) {
-  const int bound = ::socket(AF_INET, SOCK_STREAM, 0);  // a port that is taken but never listens
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  ASSERT_EQ(::bind(bound, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  ::getsockname(bound, reinterpret_cast<sockaddr*>(&addr), &len);
+  unsigned short port = 0;
+  const int bound = BoundSocket(port);  // taken, but never listening
   QxTcpSocket s;
   const auto start = Clock::now();
-  EXPECT_FALSE(s.Connect("127.0.0.1", ntohs(addr.sin_port), 3000));
+  EXPECT_FALSE(s.Connect("127.0.0.1", port, 3000));
   EXPECT_LT(Clock::now() - start, milliseconds(1000));
   EXPECT_FALSE(s.IsConnected());
   EXPECT_FALSE(s.Connect(nullptr, 1, 100));
@@ -177,14 +180,6 @@ TEST(TcpSocket, LargeSendToASlowReaderDeliversEveryByte) {
   s.Close();
   peer.Join();
   EXPECT_TRUE(received == data) << received.size() << " of " << data.size() << " bytes";
-}
-
-TEST(TcpSocket, DefaultSocketHasNoLink) {
-  CWinSocket none;
-  char buffer[4];
-  EXPECT_EQ(none.Send("x", 1), -1);
-  EXPECT_EQ(none.Receive(buffer, 4), -1);
-  EXPECT_EQ(none.Receive(buffer, 0), 0);
 }
 
 }  // namespace
