@@ -37,7 +37,7 @@ TEST_F(ReadBackTest, RowsTakeOverWhatTheInstrumentApplied) {
       {"averages 2^4", 0x6D1, 0, [](_QX_SETUP& s) { s.AcqAverages = 2; }, [] { qx::StoreU16(Dso(0x1C8), 4); },
        [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.AcqAverages, 16u); }},
       {"averages exponent low byte and 31", 0x6D1, 0, [](_QX_SETUP& s) { s.AcqAverages = 2; },
-       [] { qx::StoreU16(Dso(0x1C8), 0x0127); }, [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.AcqAverages, 128u); }},
+       [] { qx::StoreU16(Dso(0x1C8), 0x0130); }, [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.AcqAverages, 65536u); }},
       {"acquisition type", 0x6BD, 0, [](_QX_SETUP& s) { s.AcqType = 0; }, [] { qx::StoreI32(Dso(0x1C0), 2); },
        [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.AcqType, 2); }},
       {"channel scale, offset, invert of CH2 for any nonzero value", 0x465, 7,
