@@ -18,8 +18,8 @@ struct Host {
 };
 
 void ReportAllocs(benchmark::State& state, std::uint64_t before) {
-  state.counters["allocs"] =
-      benchmark::Counter(static_cast<double>(qxbench::AllocCount() - before), benchmark::Counter::kAvgIterations);
+  state.counters["allocs"] = benchmark::Counter(static_cast<double>(qxbench::AllocCount() - before),
+                                                benchmark::Counter::kAvgIterations);
 }
 
 void BM_PostTakeProcess(benchmark::State& state) {

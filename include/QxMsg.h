@@ -75,10 +75,10 @@ struct QxUndoChan {
 // integers holding the values of the enumeration named in the comment.
 struct _QX_SETUP {
   // --- State, interface and host flags
-  BYTE RunState;              // 1 acquiring, 0 stopped
-  std::int32_t ActiveChannel; // _QX_ACTIVE_CHANNEL
-  UINT InterfaceType;         // 1 LAN socket, 0 USB
-  float TimeScaleLimit;       // smallest time/div, seconds (host-set)
+  BYTE RunState;               // 1 acquiring, 0 stopped
+  std::int32_t ActiveChannel;  // _QX_ACTIVE_CHANNEL
+  UINT InterfaceType;          // 1 LAN socket, 0 USB
+  float TimeScaleLimit;        // smallest time/div, seconds (host-set)
   BYTE ChangeSettingPending;
   BYTE HoldMarkers;
   BYTE RefreshFlag;
@@ -89,15 +89,15 @@ struct _QX_SETUP {
 
   // --- Analog channels: [0] CH1, [1] CH2
   BYTE ChanDisplay[2];
-  float ChanScale[2];  // volts/div, probe included
-  float ChanOffset[2]; // volts
+  float ChanScale[2];            // volts/div, probe included
+  float ChanOffset[2];           // volts
   std::int32_t ChanCoupling[2];  // 1 AC, else DC
   float ChanProbe[2];
   BYTE ChanBWLimit[2];
   std::int32_t ChanUnit[2];
   char ChanUnitText[2][8];
   BYTE ChanInvert[2];
-  std::int32_t ChanImpedance[2]; // 1 50 ohm, else 1 Mohm
+  std::int32_t ChanImpedance[2];  // 1 50 ohm, else 1 Mohm
   BYTE ChanStopWave[2];
   float ChanScaleAtStop[2];
   float ChanOffsetAtStop[2];
@@ -106,7 +106,7 @@ struct _QX_SETUP {
   // --- Math slots, digital filters and FFT: [0..3] math slot
   BYTE MathDisplay[4];
   std::int32_t MathIndex[4];
-  std::int32_t MathOperator[4]; // 0 ADD, 1 SUBTRACT, 2 MULTIPLE, 3 FFT, 4 FILTER
+  std::int32_t MathOperator[4];  // 0 ADD, 1 SUBTRACT, 2 MULTIPLE, 3 FFT, 4 FILTER
   std::int32_t MathSourceA[4];
   std::int32_t MathSourceB[4];
   float MathOffset[4];
@@ -116,15 +116,15 @@ struct _QX_SETUP {
   char MathUnitText[4][8];
   BYTE MathDisplayAtStop[4];
   BYTE ChanFilter[4];
-  std::int32_t ChanFilterType[4]; // 0 LOWPASS, 1 HIGHPASS, 2 BANDPASS, 3 BANDREJECT
+  std::int32_t ChanFilterType[4];  // 0 LOWPASS, 1 HIGHPASS, 2 BANDPASS, 3 BANDREJECT
   float ChanFilterUpper[4];
   float ChanFilterLower[4];
   std::int32_t MathFilterSource[4];
   std::int32_t MathFilterSourcePrev[4];
   std::int32_t FFTSource[4];
   std::int32_t FFTWindow[4];
-  std::int32_t FFTVertUnit[4]; // 0 Vrms, 1 dBVrms
-  std::int32_t FFTZoomCode[4]; // 1..7
+  std::int32_t FFTVertUnit[4];  // 0 Vrms, 1 dBVrms
+  std::int32_t FFTZoomCode[4];  // 1..7
   float FFTVrmsOffset[4];
   float FFTVrmsScale[4];
   std::int32_t FFTVrmsScaleIndex[4];
@@ -137,7 +137,7 @@ struct _QX_SETUP {
 
   // --- Reference waveforms: [0..3]
   BYTE RefDisplay[4];
-  std::int32_t RefSource[4]; // 0 CH1, 1 CH2, 2..5 math slot 0..3
+  std::int32_t RefSource[4];  // 0 CH1, 1 CH2, 2..5 math slot 0..3
   std::int32_t RefOption[4];
   std::int32_t RefOperator[4];
   std::int32_t RefFFTVertUnit[4];
@@ -156,12 +156,12 @@ struct _QX_SETUP {
   std::int64_t RefTimeOffset2Ps[4];
   std::int64_t RefTimeScale2Ps[4];
   BYTE RefSaved[4];
-  std::int16_t RefShift; // units of 20 ps
+  std::int16_t RefShift;  // units of 20 ps
 
   // --- Logic analyzer: [0..15] D0..D15
   BYTE LaEnable;
   BYTE LaChanDisplay[16];
-  std::int32_t LaThresholdType; // TTL, CMOS, ECL, USER
+  std::int32_t LaThresholdType;  // TTL, CMOS, ECL, USER
   float LaThreshold;
   float LaUserThreshold;
   BYTE LaGroup1;
@@ -176,7 +176,7 @@ struct _QX_SETUP {
   BYTE DelayedOn;
   BYTE RollOn;
   BYTE RollOnAtStop;
-  std::int32_t TimeFormat; // 0 YT, 1 XY, 2 ROLLING
+  std::int32_t TimeFormat;  // 0 YT, 1 XY, 2 ROLLING
   double TimeOffset;
   double TimeScale;
   double DelayedOffset;
@@ -195,7 +195,7 @@ struct _QX_SETUP {
   std::int64_t DelayedScalePsAtStop;
 
   // --- Cursors
-  std::int32_t CursorMode; // 0 off, 1 manual, 2 track, 3
+  std::int32_t CursorMode;  // 0 off, 1 manual, 2 track, 3
   std::int32_t CursorXSource;
   std::int32_t CursorYSource;
   float CursorXA;
@@ -212,8 +212,8 @@ struct _QX_SETUP {
   BYTE TrackBOn;
 
   // --- Acquisition
-  std::int32_t AcqType; // 0 NORMAL, 1 AVERAGE, 2 PEAKDETECT
-  BYTE AcqMode;         // 1 RTIME, 0 ETIME
+  std::int32_t AcqType;  // 0 NORMAL, 1 AVERAGE, 2 PEAKDETECT
+  BYTE AcqMode;          // 1 RTIME, 0 ETIME
   UINT AcqAverages;
   BYTE AcqMemFull;
   UINT AcqMemDepth;
@@ -232,7 +232,7 @@ struct _QX_SETUP {
   std::int32_t MeasureSelected;
 
   // --- Display
-  BYTE DispType; // 1 DOTS, 0 VECTORS
+  BYTE DispType;  // 1 DOTS, 0 VECTORS
   BYTE DispTypeSaved;
   BYTE DispGrid;
   BYTE DispFlag;
@@ -242,8 +242,8 @@ struct _QX_SETUP {
   BYTE DispLock;
 
   // --- Trigger
-  std::int32_t TrigType;   // _QX_TRIG_TYPE
-  std::int32_t TrigStatus; // 0 RUN, 1 STOP, 2 and 3 reported states, 4 AUTO
+  std::int32_t TrigType;    // _QX_TRIG_TYPE
+  std::int32_t TrigStatus;  // 0 RUN, 1 STOP, 2 and 3 reported states, 4 AUTO
   float TrigHoldoff;
   std::int32_t TrigSweep;
   float TrigSensitivity;
@@ -259,7 +259,7 @@ struct _QX_SETUP {
   std::int32_t TrigVideoPolarity;
   std::int32_t TrigVideoSource;
   std::int32_t TrigVideoSync;
-  std::int32_t TrigVideoStandard; // _QX_VIDEO_STANDARD
+  std::int32_t TrigVideoStandard;  // _QX_VIDEO_STANDARD
   std::int32_t TrigVideoLine;
   float TrigVideoLevel;
   std::int32_t TrigSlopeWhen;
@@ -319,7 +319,7 @@ struct _QX_SETUP {
   BYTE PassFailDisplay;
 
   // --- Record and playback
-  std::int32_t RecordState; // 0 idle, 1 recording, 2 playing, 3 paused
+  std::int32_t RecordState;  // 0 idle, 1 recording, 2 playing, 3 paused
   std::int32_t RecordSource;
   float RecordInterval;
   std::int32_t RecordCurFrame;
@@ -344,8 +344,8 @@ struct _QX_SETUP {
   double UndoTimeOffset[2];
   double UndoDelayedScale[2];
   double UndoDelayedOffset[2];
-  double UndoAltTimeOffset[2][2]; // [undo/redo][channel]
-  double UndoAltTimeScale[2][2];  // [undo/redo][channel]
+  double UndoAltTimeOffset[2][2];  // [undo/redo][channel]
+  double UndoAltTimeScale[2][2];   // [undo/redo][channel]
 
   // --- Network interface and status text
   BYTE LanDhcp;
@@ -427,7 +427,7 @@ struct _QX_RGN_SETUP {
 
   CPoint TrigMarkRef;
   CPoint TrigMarkRef2;
-  std::int32_t UpperHeightRatio; // fiftieths of the main window height
+  std::int32_t UpperHeightRatio;  // fiftieths of the main window height
   std::int32_t LowerHeightRatio;
   CRect DelayedRect;
   CRect MainWaveRect;
@@ -443,7 +443,7 @@ struct ScreenWindow {
   std::int32_t LastX;
   std::int32_t ClipFirstX;
   std::int32_t ClipLastX;
-  std::int32_t PointShift; // input written by the host
+  std::int32_t PointShift;  // input written by the host
 };
 
 enum : int {
@@ -451,7 +451,7 @@ enum : int {
   POS_DELAYED = 1,
   POS_LA = 2,
   POS_LA_DELAYED = 3,
-  POS_REF0 = 4, // reference r at POS_REF0 + 2 * r
+  POS_REF0 = 4,  // reference r at POS_REF0 + 2 * r
   POS_ALT_CH1 = 12,
   POS_ALT_CH2 = 13,
   POS_WINDOW_COUNT = 14,
@@ -496,16 +496,25 @@ static_assert(sizeof(_QX_SETUP::LanMac) == 18 && sizeof(_QX_SETUP::LanIp) == 16)
 static_assert(sizeof(_QX_ACTIVE_CHANNEL) == 4 && sizeof(_QX_TRIG_TYPE) == 4 && sizeof(_QX_MOUSE) == 4);
 // Window-marks blocks: 37 points each, cursor point v at byte v * 8.
 constexpr std::size_t kQxMarksBlockBytes = 37 * sizeof(CPoint);
-static_assert(offsetof(_QX_RGN_SETUP, ChanOffsetPtUpper) - offsetof(_QX_RGN_SETUP, ChanOffsetPtMain) == kQxMarksBlockBytes);
-static_assert(offsetof(_QX_RGN_SETUP, ChanOffsetPtLower) - offsetof(_QX_RGN_SETUP, ChanOffsetPtUpper) == kQxMarksBlockBytes);
-static_assert(offsetof(_QX_RGN_SETUP, TrigMarkRef) - offsetof(_QX_RGN_SETUP, ChanOffsetPtLower) == kQxMarksBlockBytes);
+static_assert(offsetof(_QX_RGN_SETUP, ChanOffsetPtUpper) - offsetof(_QX_RGN_SETUP, ChanOffsetPtMain) ==
+              kQxMarksBlockBytes);
+static_assert(offsetof(_QX_RGN_SETUP, ChanOffsetPtLower) - offsetof(_QX_RGN_SETUP, ChanOffsetPtUpper) ==
+              kQxMarksBlockBytes);
+static_assert(offsetof(_QX_RGN_SETUP, TrigMarkRef) - offsetof(_QX_RGN_SETUP, ChanOffsetPtLower) ==
+              kQxMarksBlockBytes);
 static_assert(offsetof(_QX_RGN_SETUP, TrigMarkMain) - offsetof(_QX_RGN_SETUP, ChanOffsetPtMain) == 224);
-static_assert(offsetof(_QX_RGN_SETUP, CursorXAPtMain) - offsetof(_QX_RGN_SETUP, ChanOffsetPtMain) == MOUSE_CURSOR_XA * 8);
-static_assert(offsetof(_QX_RGN_SETUP, CursorXBPtMain) - offsetof(_QX_RGN_SETUP, ChanOffsetPtMain) == MOUSE_CURSOR_XB * 8);
-static_assert(offsetof(_QX_RGN_SETUP, CursorYAPtMain) - offsetof(_QX_RGN_SETUP, ChanOffsetPtMain) == MOUSE_CURSOR_YA * 8);
-static_assert(offsetof(_QX_RGN_SETUP, CursorYBPtMain) - offsetof(_QX_RGN_SETUP, ChanOffsetPtMain) == MOUSE_CURSOR_YB * 8);
-static_assert(offsetof(_QX_RGN_SETUP, TrackAPtMain) - offsetof(_QX_RGN_SETUP, ChanOffsetPtMain) == MOUSE_TRACK_A * 8);
-static_assert(offsetof(_QX_RGN_SETUP, TrackBPtMain) - offsetof(_QX_RGN_SETUP, ChanOffsetPtMain) == MOUSE_TRACK_B * 8);
+static_assert(offsetof(_QX_RGN_SETUP, CursorXAPtMain) - offsetof(_QX_RGN_SETUP, ChanOffsetPtMain) ==
+              MOUSE_CURSOR_XA * 8);
+static_assert(offsetof(_QX_RGN_SETUP, CursorXBPtMain) - offsetof(_QX_RGN_SETUP, ChanOffsetPtMain) ==
+              MOUSE_CURSOR_XB * 8);
+static_assert(offsetof(_QX_RGN_SETUP, CursorYAPtMain) - offsetof(_QX_RGN_SETUP, ChanOffsetPtMain) ==
+              MOUSE_CURSOR_YA * 8);
+static_assert(offsetof(_QX_RGN_SETUP, CursorYBPtMain) - offsetof(_QX_RGN_SETUP, ChanOffsetPtMain) ==
+              MOUSE_CURSOR_YB * 8);
+static_assert(offsetof(_QX_RGN_SETUP, TrackAPtMain) - offsetof(_QX_RGN_SETUP, ChanOffsetPtMain) ==
+              MOUSE_TRACK_A * 8);
+static_assert(offsetof(_QX_RGN_SETUP, TrackBPtMain) - offsetof(_QX_RGN_SETUP, ChanOffsetPtMain) ==
+              MOUSE_TRACK_B * 8);
 static_assert(sizeof(ScreenWindow) == 7 * 4 && sizeof(_QX_POS_SETUP) == 14 * sizeof(ScreenWindow));
 
 // ===========================================================================
@@ -531,14 +540,12 @@ struct IOCmdSlot {
   DWORD MsgVarHigh;
 };
 static_assert(sizeof(MsgVar) == 8);
-static_assert(sizeof(IOCmdSlot) ==
-              2 * sizeof(UINT) + sizeof(long) + 3 * sizeof(CWnd*) + 2 * sizeof(DWORD),
+static_assert(sizeof(IOCmdSlot) == 2 * sizeof(UINT) + sizeof(long) + 3 * sizeof(CWnd*) + 2 * sizeof(DWORD),
               "a queue slot is eight words in the documented order");
 
 // Hands the library the host's objects and empties the queue. May be called
 // again at any time to start over.
-void QxMsgInit(CWnd* mainWnd, _QX_SETUP* setup, _QX_RGN_SETUP* rgn, _QX_POS_SETUP* pos,
-               CWinSocket* socket);
+void QxMsgInit(CWnd* mainWnd, _QX_SETUP* setup, _QX_RGN_SETUP* rgn, _QX_POS_SETUP* pos, CWinSocket* socket);
 
 // Each setter writes only the bytes of its own type into the message variable.
 void SetMsgVarbool(bool value);
@@ -552,8 +559,7 @@ void SetMsgVarLONG64(std::int64_t value);
 
 // Appends one command with the current message variable; false when the
 // queue (255 pending commands) is full. A refused post changes nothing.
-bool QxPostIOCmd(unsigned long cmdId, unsigned int ctrlId, long value, CWnd* wnd1, CWnd* wnd2,
-                 CWnd* wnd3);
+bool QxPostIOCmd(unsigned long cmdId, unsigned int ctrlId, long value, CWnd* wnd1, CWnd* wnd2, CWnd* wnd3);
 // Takes the oldest pending command: its CmdId, or 0 when the queue is empty.
 long GetIOCmd();
 // Runs the command just taken, after collapsing identical followers.
@@ -674,7 +680,7 @@ void RebuildCursorDiv();
 
 // Vertical: channels, references, math and FFT (volts, divisions).
 float ValidateCHScale(float scale, float probe);
-float ValidateRefVertScale(float scale, float probe);  // as ValidateCHScale
+float ValidateRefVertScale(float scale, float probe);            // as ValidateCHScale
 float ValidateCHOffset(float scale, float offset, float probe);  // validates offset
 float ValidateRefVertOffset(float scale, float offset);          // validates offset
 float ValidateFilterLimit(float limit);
@@ -709,7 +715,7 @@ float ValidateTrigHoldoff(float holdoff);
 float ValidateTrigLevel(float level, float scale, float offset, int source);
 double ValidateTrigPulseWidth(double width);
 double ValidateTrigSlopeTime(double time);
-double ValidateTrigDurationTime(double time);  // as ValidateTrigSlopeTime
+double ValidateTrigDurationTime(double time);       // as ValidateTrigSlopeTime
 int ValidateTrigVideoLine(int line, int standard);  // standard: _QX_VIDEO_STANDARD
 
 // Timebase (seconds; the 64-bit forms in picoseconds).

@@ -10,8 +10,8 @@
 #include <memory>
 #include <new>
 #include <thread>
-#include <utility>
 #include <unordered_set>
+#include <utility>
 
 #include "QxPlatform.h"
 #include "c_locale.h"

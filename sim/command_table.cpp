@@ -313,14 +313,10 @@ const Row* Lookup(const scpi::Line& line, int* suffix) {
 // ---------------------------------------------------------------------------
 int EntryOf(const Model& m, const Call& call) {
   switch (call.row.field.index) {
-    case Index::None:
-      return 0;
-    case Index::Channel:
-      return call.suffix == 2 ? 1 : 0;
-    case Index::Suffix:
-      return call.suffix - call.row.suffixLo;
-    case Index::AltChannel:
-      return m.AltChannel();
+    case Index::None: return 0;
+    case Index::Channel: return call.suffix == 2 ? 1 : 0;
+    case Index::Suffix: return call.suffix - call.row.suffixLo;
+    case Index::AltChannel: return m.AltChannel();
   }
   return 0;
 }
@@ -334,24 +330,15 @@ int Address(const Model& m, const Call& call, int offset) {
 double Load(const Model& m, BlockId block, int offset, FT type) {
   const std::uint8_t* p = m.Bytes(block) + offset;
   switch (type) {
-    case FT::U8:
-      return p[0];
-    case FT::U16:
-      return qx::LoadU16(p);
-    case FT::I16:
-      return qx::LoadI16(p);
-    case FT::I32:
-      return qx::LoadI32(p);
-    case FT::U32:
-      return qx::LoadU32(p);
-    case FT::I64:
-      return static_cast<double>(qx::LoadI64(p));
-    case FT::F32:
-      return qx::LoadF32(p);
-    case FT::F64:
-      return qx::LoadF64(p);
-    case FT::U8x3:
-      return p[0];
+    case FT::U8: return p[0];
+    case FT::U16: return qx::LoadU16(p);
+    case FT::I16: return qx::LoadI16(p);
+    case FT::I32: return qx::LoadI32(p);
+    case FT::U32: return qx::LoadU32(p);
+    case FT::I64: return static_cast<double>(qx::LoadI64(p));
+    case FT::F32: return qx::LoadF32(p);
+    case FT::F64: return qx::LoadF64(p);
+    case FT::U8x3: return p[0];
   }
   return 0;
 }
@@ -360,30 +347,14 @@ void Store(Model& m, BlockId block, int offset, FT type, double value) {
   std::uint8_t* p = m.Bytes(block) + offset;
   switch (type) {
     case FT::U8:
-    case FT::U8x3:
-      p[0] = qx::RoundTo<std::uint8_t>(value);
-      return;
-    case FT::U16:
-      qx::StoreU16(p, qx::RoundTo<std::uint16_t>(value));
-      return;
-    case FT::I16:
-      qx::StoreI16(p, qx::RoundTo<std::int16_t>(value));
-      return;
-    case FT::I32:
-      qx::StoreI32(p, qx::RoundTo<std::int32_t>(value));
-      return;
-    case FT::U32:
-      qx::StoreU32(p, qx::RoundTo<std::uint32_t>(value));
-      return;
-    case FT::I64:
-      qx::StoreI64(p, qx::RoundTo<std::int64_t>(value));
-      return;
-    case FT::F32:
-      qx::StoreF32(p, static_cast<float>(value));
-      return;
-    case FT::F64:
-      qx::StoreF64(p, value);
-      return;
+    case FT::U8x3: p[0] = qx::RoundTo<std::uint8_t>(value); return;
+    case FT::U16: qx::StoreU16(p, qx::RoundTo<std::uint16_t>(value)); return;
+    case FT::I16: qx::StoreI16(p, qx::RoundTo<std::int16_t>(value)); return;
+    case FT::I32: qx::StoreI32(p, qx::RoundTo<std::int32_t>(value)); return;
+    case FT::U32: qx::StoreU32(p, qx::RoundTo<std::uint32_t>(value)); return;
+    case FT::I64: qx::StoreI64(p, qx::RoundTo<std::int64_t>(value)); return;
+    case FT::F32: qx::StoreF32(p, static_cast<float>(value)); return;
+    case FT::F64: qx::StoreF64(p, value); return;
   }
 }
 
@@ -428,8 +399,7 @@ const char* GenericSet(Model& m, const Call& call) {
       value = std::clamp(row.arg == Arg::Int ? std::round(*number) : *number, row.lo, row.hi);
       break;
     }
-    case Arg::None:
-      return kBadArgument;
+    case Arg::None: return kBadArgument;
   }
   Store(m, row.field.block, Address(m, call), row.field.type, value);
   return nullptr;
@@ -439,16 +409,13 @@ std::string GenericQuery(const Model& m, const Call& call) {
   const Row& row = call.row;
   const double value = Load(m, row.field.block, Address(m, call), row.field.type);
   switch (row.arg) {
-    case Arg::Bool:
-      return value != 0 ? "ON" : "OFF";
-    case Arg::Enum:
-      return WordOf(row.words, static_cast<int>(value));
+    case Arg::Bool: return value != 0 ? "ON" : "OFF";
+    case Arg::Enum: return WordOf(row.words, static_cast<int>(value));
     case Arg::Real:
       return row.field.type == FT::F64 ? scpi::FormatDouble(value)
                                        : scpi::FormatFloat(static_cast<float>(value));
     case Arg::Int:
-    case Arg::None:
-      return std::to_string(static_cast<long long>(value));
+    case Arg::None: return std::to_string(static_cast<long long>(value));
   }
   return {};
 }

@@ -100,17 +100,10 @@ void Instrument::StageBlock(BlockId id, const std::vector<std::uint8_t>& bytes) 
     std::copy_n(bytes.begin(), std::min(bytes.size(), slot->bytes.size()), slot->bytes.begin());
   };
   switch (id) {
-    case BlockId::Dso:
-      stage(model_.stagedDso);
-      break;
-    case BlockId::La:
-      stage(model_.stagedLa);
-      break;
-    case BlockId::Alt:
-      stage(model_.stagedAlt);
-      break;
-    case BlockId::Side:
-      break;
+    case BlockId::Dso: stage(model_.stagedDso); break;
+    case BlockId::La: stage(model_.stagedLa); break;
+    case BlockId::Alt: stage(model_.stagedAlt); break;
+    case BlockId::Side: break;
   }
 }
 

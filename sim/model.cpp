@@ -89,14 +89,10 @@ std::uint8_t* Model::Bytes(BlockId id) {
 
 const std::uint8_t* Model::Bytes(BlockId id) const {
   switch (id) {
-    case BlockId::Dso:
-      return dso.bytes.data();
-    case BlockId::La:
-      return la.bytes.data();
-    case BlockId::Alt:
-      return alt.bytes.data();
-    case BlockId::Side:
-      return side.bytes.data();
+    case BlockId::Dso: return dso.bytes.data();
+    case BlockId::La: return la.bytes.data();
+    case BlockId::Alt: return alt.bytes.data();
+    case BlockId::Side: return side.bytes.data();
   }
   return nullptr;
 }
@@ -281,18 +277,10 @@ void Model::ChannelLevelRange(int ch, double& lo, double& hi) const {
 void Model::LevelRange(int source, double& lo, double& hi) const {
   switch (source) {
     case 0:
-    case 1:
-      ChannelLevelRange(source, lo, hi);
-      return;
-    case 2:
-      lo = -limits::kExtLevel, hi = limits::kExtLevel;
-      return;
-    case 3:
-      lo = -limits::kExt5Level, hi = limits::kExt5Level;
-      return;
-    default:
-      lo = hi = 0.0;
-      return;  // AC line and digital inputs have no level
+    case 1: ChannelLevelRange(source, lo, hi); return;
+    case 2: lo = -limits::kExtLevel, hi = limits::kExtLevel; return;
+    case 3: lo = -limits::kExt5Level, hi = limits::kExt5Level; return;
+    default: lo = hi = 0.0; return;  // AC line and digital inputs have no level
   }
 }
 

@@ -32,14 +32,10 @@ constexpr int kSize = 0x20;
 
 constexpr int BlockSize(BlockId id) {
   switch (id) {
-    case BlockId::Dso:
-      return L::dso::kSize;
-    case BlockId::La:
-      return L::la::kSize;
-    case BlockId::Alt:
-      return L::alt::kSize;
-    case BlockId::Side:
-      return side::kSize;
+    case BlockId::Dso: return L::dso::kSize;
+    case BlockId::La: return L::la::kSize;
+    case BlockId::Alt: return L::alt::kSize;
+    case BlockId::Side: return side::kSize;
   }
   return 0;
 }

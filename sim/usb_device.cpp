@@ -63,15 +63,9 @@ int UsbDevice::UsbRequest(UINT, int code, int param1, int param2, int) {
     return 1;
   };
   switch (code) {
-    case kReadDso:
-      blockOut_ = instrument_.Block(BlockId::Dso);
-      return 1;
-    case kReadLa:
-      blockOut_ = instrument_.Block(BlockId::La);
-      return 1;
-    case kReadAlt:
-      blockOut_ = instrument_.Block(BlockId::Alt);
-      return 1;
+    case kReadDso: blockOut_ = instrument_.Block(BlockId::Dso); return 1;
+    case kReadLa: blockOut_ = instrument_.Block(BlockId::La); return 1;
+    case kReadAlt: blockOut_ = instrument_.Block(BlockId::Alt); return 1;
     case kAnnounceWrite: {
       const long size = (static_cast<long>(param1) & 0xFFFF) | (static_cast<long>(param2) & 0xFFFF) << 16;
       if (size <= 0 || size > kMaxBlock) return 0;
@@ -79,14 +73,10 @@ int UsbDevice::UsbRequest(UINT, int code, int param1, int param2, int) {
       blockIn_.reset();
       return 1;
     }
-    case kWriteDso:
-      return take(BlockId::Dso);
-    case kWriteLa:
-      return take(BlockId::La);
-    case kWriteAlt:
-      return take(BlockId::Alt);
-    default:
-      return 0;
+    case kWriteDso: return take(BlockId::Dso);
+    case kWriteLa: return take(BlockId::La);
+    case kWriteAlt: return take(BlockId::Alt);
+    default: return 0;
   }
 }
 

@@ -69,15 +69,45 @@ TEST_F(DispatcherTest, NotifiesMainWindowThenNamedWindowsThenStatus) {
     bool destroyA, destroyB, raise;
     std::vector<WindowMessage> expected;
   } cases[] = {
-      {"plain", CMD_ACQUIRE, 0x777, 5, false, false, false,
+      {"plain",
+       CMD_ACQUIRE,
+       0x777,
+       5,
+       false,
+       false,
+       false,
        {{&main, 0xC35, 0x777, 5}, {&wndA, CMD_ACQUIRE, 0x777, 5}, {&wndB, CMD_ACQUIRE, 0x777, 5}}},
-      {"misc uses its own message", CMD_MISC, 0x777, 1, false, false, false,
+      {"misc uses its own message",
+       CMD_MISC,
+       0x777,
+       1,
+       false,
+       false,
+       false,
        {{&main, 0xC34, 0x777, 1}, {&wndA, CMD_MISC, 0x777, 1}, {&wndB, CMD_MISC, 0x777, 1}}},
-      {"status control skips the main window", CMD_ACQUIRE, CTL_STATUS_MESSAGE, 2, false, false, false,
+      {"status control skips the main window",
+       CMD_ACQUIRE,
+       CTL_STATUS_MESSAGE,
+       2,
+       false,
+       false,
+       false,
        {{&wndA, CMD_ACQUIRE, CTL_STATUS_MESSAGE, 2}, {&wndB, CMD_ACQUIRE, CTL_STATUS_MESSAGE, 2}}},
-      {"first window tested for life, second not", CMD_ACQUIRE, 0x777, 0, true, true, false,
+      {"first window tested for life, second not",
+       CMD_ACQUIRE,
+       0x777,
+       0,
+       true,
+       true,
+       false,
        {{&main, 0xC35, 0x777, 0}, {&wndB, CMD_ACQUIRE, 0x777, 0}}},
-      {"status message last", CMD_ACQUIRE, 0x777, 0, false, false, true,
+      {"status message last",
+       CMD_ACQUIRE,
+       0x777,
+       0,
+       false,
+       false,
+       true,
        {{&main, 0xC35, 0x777, 0},
         {&wndA, CMD_ACQUIRE, 0x777, 0},
         {&wndB, CMD_ACQUIRE, 0x777, 0},
@@ -197,7 +227,8 @@ TEST_F(DispatcherTest, ValidatorCalledBetweenCommandsIsReportedByTheNextOne) {
   EXPECT_EQ(rgn.ErrorPending, 1);
   EXPECT_TRUE(main.messages.empty());
   Run(CMD_CURSOR_MODE, 0x999);
-  EXPECT_EQ(main.messages, (std::vector<WindowMessage>{{&main, 0xC35, 0x999, 0}, {&main, 0xC35, CTL_STATUS_MESSAGE, 0}}));
+  EXPECT_EQ(main.messages,
+            (std::vector<WindowMessage>{{&main, 0xC35, 0x999, 0}, {&main, 0xC35, CTL_STATUS_MESSAGE, 0}}));
   EXPECT_STREQ(setup.ErrorText, "Volts/Div at upper limit");
 }
 

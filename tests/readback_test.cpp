@@ -37,7 +37,8 @@ TEST_F(ReadBackTest, RowsTakeOverWhatTheInstrumentApplied) {
       {"averages 2^4", 0x6D1, 0, [](_QX_SETUP& s) { s.AcqAverages = 2; }, [] { qx::StoreU16(Dso(0x1C8), 4); },
        [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.AcqAverages, 16u); }},
       {"averages exponent low byte and 31", 0x6D1, 0, [](_QX_SETUP& s) { s.AcqAverages = 2; },
-       [] { qx::StoreU16(Dso(0x1C8), 0x0130); }, [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.AcqAverages, 65536u); }},
+       [] { qx::StoreU16(Dso(0x1C8), 0x0130); },
+       [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.AcqAverages, 65536u); }},
       {"acquisition type", 0x6BD, 0, [](_QX_SETUP& s) { s.AcqType = 0; }, [] { qx::StoreI32(Dso(0x1C0), 2); },
        [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.AcqType, 2); }},
       {"channel scale, offset, invert of CH2 for any nonzero value", 0x465, 7,
@@ -54,7 +55,8 @@ TEST_F(ReadBackTest, RowsTakeOverWhatTheInstrumentApplied) {
          EXPECT_EQ(s.ChanScale[0], 0.0f);
        }},
       {"channel command refreshes the edge level", 0x46F, 0, [](_QX_SETUP& s) { s.TrigType = 0; },
-       [] { qx::StoreF32(Dso(0x228), 1.25f); }, [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.TrigEdgeLevel, 1.25f); }},
+       [] { qx::StoreF32(Dso(0x228), 1.25f); },
+       [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.TrigEdgeLevel, 1.25f); }},
       {"probe command refreshes both slope levels only", 0x47B, 0,
        [](_QX_SETUP& s) {
          s.TrigType = 2;
@@ -115,7 +117,8 @@ TEST_F(ReadBackTest, RowsTakeOverWhatTheInstrumentApplied) {
          EXPECT_EQ(r.DelayedRect, CRect(366 - 35, 100, 366 + 35, 200));
        }},
       {"delayed scale unchanged leaves the region alone", 0x681, 0,
-       [](_QX_SETUP& s) { s.DelayedScale = static_cast<double>(1e-4f); }, [] { qx::StoreF32(Dso(0x154), 1e-4f); },
+       [](_QX_SETUP& s) { s.DelayedScale = static_cast<double>(1e-4f); },
+       [] { qx::StoreF32(Dso(0x154), 1e-4f); },
        [](const _QX_SETUP&, const _QX_RGN_SETUP& r) {
          EXPECT_EQ(r.RedrawScreen, 0);
          EXPECT_EQ(r.DelayedRect, CRect(0, 0, 0, 0));
@@ -127,26 +130,30 @@ TEST_F(ReadBackTest, RowsTakeOverWhatTheInstrumentApplied) {
          s.ChanProbe[1] = 100.0f;
          s.TrigPulseLevel = 50.0f;
        },
-       [] { qx::StoreF32(Dso(0x23C), 0.25f); }, [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.TrigPulseLevel, 25.0f); }},
+       [] { qx::StoreF32(Dso(0x23C), 0.25f); },
+       [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.TrigPulseLevel, 25.0f); }},
       {"pulse level already matching the block is kept", 0x75D, 0,
        [](_QX_SETUP& s) {
          s.TrigEdgeSource = 0;
          s.ChanProbe[0] = 10.0f;
          s.TrigPulseLevel = 2.5f;
        },
-       [] { qx::StoreF32(Dso(0x23C), 0.25f); }, [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.TrigPulseLevel, 2.5f); }},
+       [] { qx::StoreF32(Dso(0x23C), 0.25f); },
+       [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.TrigPulseLevel, 2.5f); }},
       {"video level from an external source uses probe 1", 0x77B, 0,
        [](_QX_SETUP& s) {
          s.TrigVideoSource = 2;
          s.ChanProbe[0] = 10.0f;
        },
-       [] { qx::StoreF32(Dso(0x258), 0.75f); }, [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.TrigVideoLevel, 0.75f); }},
+       [] { qx::StoreF32(Dso(0x258), 0.75f); },
+       [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.TrigVideoLevel, 0.75f); }},
       {"slope level B by the slope source", 0x7A3, 0,
        [](_QX_SETUP& s) {
          s.TrigSlopeSource = 0;
          s.ChanProbe[0] = 10.0f;
        },
-       [] { qx::StoreF32(Dso(0x270), -0.5f); }, [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.TrigSlopeLevelB, -5.0f); }},
+       [] { qx::StoreF32(Dso(0x270), -0.5f); },
+       [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.TrigSlopeLevelB, -5.0f); }},
       {"duration time from the LA block", 0x7CB, 0, nullptr, [] { qx::StoreF64(La(0xF0), 3.5e-6); },
        [](const _QX_SETUP& s, auto&) { EXPECT_EQ(qxtest::Value(s.TrigDurationTime), 3.5e-6); }},
       {"user threshold follows a changed threshold in USER mode", 0x60A, 0,
@@ -160,7 +167,8 @@ TEST_F(ReadBackTest, RowsTakeOverWhatTheInstrumentApplied) {
          EXPECT_EQ(s.LaUserThreshold, 1.5f);
        }},
       {"user threshold kept outside USER mode", 0x60A, 0, [](_QX_SETUP& s) { s.LaThresholdType = 0; },
-       [] { qx::StoreF32(La(0x3C), 1.5f); }, [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.LaUserThreshold, 0.0f); }},
+       [] { qx::StoreF32(La(0x3C), 1.5f); },
+       [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.LaUserThreshold, 0.0f); }},
       {"alternate CH2 fields lie 0xC4 after CH1", 0x7F3, 1, nullptr,
        [] {
          qx::StoreI32(Alt(0x5C), 1);
@@ -170,10 +178,11 @@ TEST_F(ReadBackTest, RowsTakeOverWhatTheInstrumentApplied) {
          EXPECT_EQ(s.AltEdgeSlope[0], 0);
          EXPECT_EQ(s.AltEdgeSlope[1], 2);
        }},
-      {"alternate rows ignore channels beyond CH2", 0x7F3, 2, nullptr, [] { qx::StoreI32(Alt(0x5C + 0xC4), 2); },
+      {"alternate rows ignore channels beyond CH2", 0x7F3, 2, nullptr,
+       [] { qx::StoreI32(Alt(0x5C + 0xC4), 2); },
        [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.AltEdgeSlope[1], 0); }},
-      {"alternate edge level times the channel's probe", 0x7FD, 1, [](_QX_SETUP& s) { s.ChanProbe[1] = 10.0f; },
-       [] { qx::StoreF32(Alt(0x118), 0.3f); },
+      {"alternate edge level times the channel's probe", 0x7FD, 1,
+       [](_QX_SETUP& s) { s.ChanProbe[1] = 10.0f; }, [] { qx::StoreF32(Alt(0x118), 0.3f); },
        [](const _QX_SETUP& s, auto&) { EXPECT_FLOAT_EQ(s.AltEdgeLevel[1], 3.0f); }},
       {"alternate sensitivity from the sub-block of the channel's type", 0x7D9, 0,
        [](_QX_SETUP& s) { s.AltTrigType[0] = 2; },
@@ -192,7 +201,8 @@ TEST_F(ReadBackTest, RowsTakeOverWhatTheInstrumentApplied) {
        },
        [](const _QX_SETUP& s, auto&) { EXPECT_EQ(qxtest::Value(s.AltTimeOffsetPs[1]), -123456789012LL); }},
       {"a control without a row reconciles nothing", 0x6E5, 0, [](_QX_SETUP& s) { s.AcqSampleRate = 5.0f; },
-       [] { qx::StoreF32(Dso(0x160), 9.0f); }, [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.AcqSampleRate, 5.0f); }},
+       [] { qx::StoreF32(Dso(0x160), 9.0f); },
+       [](const _QX_SETUP& s, auto&) { EXPECT_EQ(s.AcqSampleRate, 5.0f); }},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -228,10 +238,10 @@ TEST_F(ReadBackTest, MemoryDepthRule) {
     double timeScale;
     UINT expected;
   } cases[] = {
-      {1, 1, 1, 0, 1, 2e-8, 1048576}, {1, 1, 1, 1, 1, 2e-8, 524288}, {1, 1, 0, 0, 1, 2e-8, 524288},
+      {1, 1, 1, 0, 1, 2e-8, 1048576}, {1, 1, 1, 1, 1, 2e-8, 524288},    {1, 1, 0, 0, 1, 2e-8, 524288},
       {1, 1, 1, 0, 1, 1e-6, 524288},  {1, 1, 1, 0, 1, 5.1e-8, 1048576}, {1, 0, 0, 1, 0, 5.1e-8, 8192},
-      {1, 0, 1, 1, 0, 5e-9, 4096},    {1, 0, 1, 0, 0, 1e-3, 4096},
-      {0, 1, 1, 0, 1, 2e-8, 777},     {1, 1, 1, 0, 0, 2e-8, 777},     {1, 0, 1, 0, 5, 2e-8, 777},
+      {1, 0, 1, 1, 0, 5e-9, 4096},    {1, 0, 1, 0, 0, 1e-3, 4096},      {0, 1, 1, 0, 1, 2e-8, 777},
+      {1, 1, 1, 0, 0, 2e-8, 777},     {1, 0, 1, 0, 5, 2e-8, 777},
   };
   for (const Case& c : cases) {
     setup.RunState = c.run;

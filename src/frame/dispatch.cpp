@@ -35,8 +35,7 @@ void CursorModeCommand(unsigned int ctrlId, long, MsgVar) {
       s.CursorMode = ctrlId == CTL_CURSOR_MODE3 ? 3 : 2;
       r.CursorShown = 1;
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -52,21 +52,14 @@ void TakeProbedLevel(float& level, int offset, std::int32_t source) {
 void RefreshTriggerLevels() {
   _QX_SETUP& s = Setup();
   switch (s.TrigType) {
-    case TRIG_EDGE:
-      s.TrigEdgeLevel = LoadF32(Dso(dso::TrigEdgeLevel));
-      break;
-    case TRIG_PULSE:
-      s.TrigPulseLevel = LoadF32(Dso(dso::TrigPulseLevel));
-      break;
+    case TRIG_EDGE: s.TrigEdgeLevel = LoadF32(Dso(dso::TrigEdgeLevel)); break;
+    case TRIG_PULSE: s.TrigPulseLevel = LoadF32(Dso(dso::TrigPulseLevel)); break;
     case TRIG_SLOPE:
       s.TrigSlopeLevelA = LoadF32(Dso(dso::TrigSlopeLevelA));
       s.TrigSlopeLevelB = LoadF32(Dso(dso::TrigSlopeLevelB));
       break;
-    case TRIG_VIDEO:
-      s.TrigVideoLevel = LoadF32(Dso(dso::TrigVideoLevel));
-      break;
-    default:
-      break;
+    case TRIG_VIDEO: s.TrigVideoLevel = LoadF32(Dso(dso::TrigVideoLevel)); break;
+    default: break;
   }
   RebuildTrigLevelMarks();
 }
@@ -208,7 +201,9 @@ constexpr ReadBackRow kRows[] = {
     {{0x7D9},
      Scope::Alternate,
      [](int c) { Setup().AltSensitivity[c] = LoadF32(AltSub(c, AltSubBlock(c).sensitivity)); }},
-    {{0x7DA}, Scope::Alternate, [](int c) { Setup().AltHoldoff[c] = LoadF32(AltSub(c, AltSubBlock(c).holdoff)); }},
+    {{0x7DA},
+     Scope::Alternate,
+     [](int c) { Setup().AltHoldoff[c] = LoadF32(AltSub(c, AltSubBlock(c).holdoff)); }},
     {{0x7DF}, Scope::Alternate, [](int c) { Setup().AltTimeScale[c] = LoadF32(Alt(alt::AltTimeScale[c])); }},
     {{0x7E9},
      Scope::Alternate,
@@ -246,12 +241,8 @@ void ReadBackReconcile(unsigned int ctrlId, long value) {
   const ReadBackRow* row = FindRow(ctrlId);
   if (!row) return;
   switch (row->scope) {
-    case Scope::Global:
-      row->take(0);
-      break;
-    case Scope::Channel:
-      row->take(value == 0 ? 0 : 1);
-      break;
+    case Scope::Global: row->take(0); break;
+    case Scope::Channel: row->take(value == 0 ? 0 : 1); break;
     case Scope::Alternate:
       if (value == 0 || value == 1) row->take(static_cast<int>(value));
       break;

@@ -67,12 +67,9 @@ struct Terms {
 template <typename T>
 T BoundOf(const Side& side, const Terms<T>& terms) {
   switch (side.by) {
-    case By::X:
-      return static_cast<T>(side.coef) * terms.x + terms.shift;
-    case By::Y:
-      return static_cast<T>(side.coef) * terms.y + terms.shift;
-    case By::One:
-      break;
+    case By::X: return static_cast<T>(side.coef) * terms.x + terms.shift;
+    case By::Y: return static_cast<T>(side.coef) * terms.y + terms.shift;
+    case By::One: break;
   }
   return static_cast<T>(side.coef);
 }
@@ -85,14 +82,11 @@ template <typename T>
 T RoundBy(const Rounding& rounding, T value) {
   if constexpr (std::is_floating_point_v<T>) {
     switch (rounding.kind) {
-      case RoundKind::Digits:
-        return static_cast<T>(GetValidData(value, rounding.digits, rounding.exponent));
-      case RoundKind::Scale:
-        return static_cast<T>(ValidateScale(value));
+      case RoundKind::Digits: return static_cast<T>(GetValidData(value, rounding.digits, rounding.exponent));
+      case RoundKind::Scale: return static_cast<T>(ValidateScale(value));
       case RoundKind::ScaleDigits:
         return static_cast<T>(GetValidData(ValidateScale(value), rounding.digits, rounding.exponent));
-      case RoundKind::None:
-        break;
+      case RoundKind::None: break;
     }
   }
   return value;

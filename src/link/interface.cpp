@@ -32,16 +32,11 @@ struct TextField {
 // The record's text field of a parameter; DHCP and the port have none.
 TextField TextOf(_QX_SETUP& s, LanParam param) {
   switch (param) {
-    case LanParam::Ip:
-      return {s.LanIp, sizeof s.LanIp};
-    case LanParam::Netmask:
-      return {s.LanNetmask, sizeof s.LanNetmask};
-    case LanParam::Mac:
-      return {s.LanMac, sizeof s.LanMac};
-    case LanParam::Gateway:
-      return {s.LanGateway, sizeof s.LanGateway};
-    default:
-      return {nullptr, 0};
+    case LanParam::Ip: return {s.LanIp, sizeof s.LanIp};
+    case LanParam::Netmask: return {s.LanNetmask, sizeof s.LanNetmask};
+    case LanParam::Mac: return {s.LanMac, sizeof s.LanMac};
+    case LanParam::Gateway: return {s.LanGateway, sizeof s.LanGateway};
+    default: return {nullptr, 0};
   }
 }
 
@@ -121,8 +116,7 @@ void InterfaceHandler(unsigned int ctrlId, long, MsgVar var) {
     case CTL_LAN_APPLY:
       if (s.Connected == 1) LanUpdate(true);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -13,9 +13,9 @@ constexpr int kReplyWaitTries = 300;  // x 10 ms: a silent instrument gives up a
 constexpr DWORD kReplyWaitStepMs = 10;
 
 struct LinkState {
-  std::int32_t ReplyLength;    // the last LAN reply's length prefix
-  BYTE ReplyLengthTail;        // the byte after it, cleared with it
-  DSO_SETUP FwDsoSetup;        // what the instrument last reported
+  std::int32_t ReplyLength;  // the last LAN reply's length prefix
+  BYTE ReplyLengthTail;      // the byte after it, cleared with it
+  DSO_SETUP FwDsoSetup;      // what the instrument last reported
   _QX_LA_SETUP FwLaSetup;
   DSO_ALT_SETUP FwAltSetup;
 };

@@ -62,7 +62,6 @@ std::uint16_t AveragesExponent(UINT averages) {
   return averages == 0 ? 0 : static_cast<std::uint16_t>(std::bit_width(averages) - 1);
 }
 
-
 // ---------------------------------------------------------------------------
 // Record -> blocks, one line per O or PO row, in block order.
 // ---------------------------------------------------------------------------
@@ -283,18 +282,10 @@ void PushTriggerFields(_QX_SETUP& s, const BYTE* d) {
 void PushTriggerByType(_QX_SETUP& s, _QX_RGN_SETUP& r, const BYTE* d, const BYTE* l) {
   std::int32_t source = -1;
   switch (s.TrigType) {
-    case TRIG_EDGE:
-      source = s.TrigEdgeSource;
-      break;
-    case TRIG_PULSE:
-      source = s.TrigPulseSource;
-      break;
-    case TRIG_SLOPE:
-      source = s.TrigSlopeSource;
-      break;
-    case TRIG_VIDEO:
-      source = s.TrigVideoSource;
-      break;
+    case TRIG_EDGE: source = s.TrigEdgeSource; break;
+    case TRIG_PULSE: source = s.TrigPulseSource; break;
+    case TRIG_SLOPE: source = s.TrigSlopeSource; break;
+    case TRIG_VIDEO: source = s.TrigVideoSource; break;
     case TRIG_PATTERN:
       s.TrigLevelShown = 0;
       for (int i = 0; i < 16; ++i) s.TrigPattern[i] = LoadI32(l + LA::TrigPattern + 4 * i);

@@ -15,7 +15,9 @@ std::string LanReply(const void* payload, int size) {
   return out;
 }
 
-std::string LanReply(const std::string& payload) { return LanReply(payload.data(), static_cast<int>(payload.size())); }
+std::string LanReply(const std::string& payload) {
+  return LanReply(payload.data(), static_cast<int>(payload.size()));
+}
 
 std::string LanLine(const std::string& text) { return text + std::string("\r\0", 2); }
 

@@ -65,13 +65,13 @@ class ScriptedSocket : public CWinSocket {
   void Reply(const std::string& bytes) { replies.push_back(bytes); }
   void Deliver(const std::string& bytes) { inbox.append(bytes); }
 
-  std::vector<std::string> sent;       // the exact bytes of each Send
+  std::vector<std::string> sent;               // the exact bytes of each Send
   std::vector<std::string> SentTexts() const;  // each Send cut at its first "\r"
   std::deque<std::string> replies;
   std::string inbox;
   int pieceBytes = 0;
   int gapsBetweenPieces = 0;
-  int sendResult = -2;                 // -2: the length sent; otherwise returned as is
+  int sendResult = -2;  // -2: the length sent; otherwise returned as is
   int receiveCalls = 0;
 
  private:
@@ -93,7 +93,7 @@ class ScriptedUsb : public QxPanelUsb {
   std::vector<std::string> blocksWritten;
   std::function<int(int code)> requestResult = [](int) { return 1; };
   std::function<bool(int size, BYTE* buffer)> blockRead = [](int, BYTE*) { return true; };
-  int acceptBytes = -1;             // how many UsbWriteByte calls succeed (-1: all)
+  int acceptBytes = -1;  // how many UsbWriteByte calls succeed (-1: all)
   bool readOk = true;
   bool blockWriteOk = true;
 };

@@ -15,33 +15,17 @@ using qx::layout::FieldType;
 std::string Decode(const BYTE* p, FieldType type) {
   char text[64];
   switch (type) {
-    case FieldType::U8:
-      std::snprintf(text, sizeof text, "%u", p[0]);
-      break;
-    case FieldType::U16:
-      std::snprintf(text, sizeof text, "%u", qx::LoadU16(p));
-      break;
-    case FieldType::I16:
-      std::snprintf(text, sizeof text, "%d", qx::LoadI16(p));
-      break;
-    case FieldType::I32:
-      std::snprintf(text, sizeof text, "%d", qx::LoadI32(p));
-      break;
-    case FieldType::U32:
-      std::snprintf(text, sizeof text, "%u", qx::LoadU32(p));
-      break;
+    case FieldType::U8: std::snprintf(text, sizeof text, "%u", p[0]); break;
+    case FieldType::U16: std::snprintf(text, sizeof text, "%u", qx::LoadU16(p)); break;
+    case FieldType::I16: std::snprintf(text, sizeof text, "%d", qx::LoadI16(p)); break;
+    case FieldType::I32: std::snprintf(text, sizeof text, "%d", qx::LoadI32(p)); break;
+    case FieldType::U32: std::snprintf(text, sizeof text, "%u", qx::LoadU32(p)); break;
     case FieldType::I64:
       std::snprintf(text, sizeof text, "%lld", static_cast<long long>(qx::LoadI64(p)));
       break;
-    case FieldType::F32:
-      std::snprintf(text, sizeof text, "%.9g", static_cast<double>(qx::LoadF32(p)));
-      break;
-    case FieldType::F64:
-      std::snprintf(text, sizeof text, "%.12g", qx::LoadF64(p));
-      break;
-    case FieldType::U8x3:
-      std::snprintf(text, sizeof text, "%02X-%02X-%02X", p[0], p[1], p[2]);
-      break;
+    case FieldType::F32: std::snprintf(text, sizeof text, "%.9g", static_cast<double>(qx::LoadF32(p))); break;
+    case FieldType::F64: std::snprintf(text, sizeof text, "%.12g", qx::LoadF64(p)); break;
+    case FieldType::U8x3: std::snprintf(text, sizeof text, "%02X-%02X-%02X", p[0], p[1], p[2]); break;
   }
   return text;
 }

@@ -346,30 +346,14 @@ std::string FormatElement(const _QX_SETUP& setup, const RecordField& field, std:
   };
   CString text;
   switch (field.kind) {
-    case Kind::U8:
-      text.Format("%u", static_cast<unsigned>(load(std::uint8_t{})));
-      break;
-    case Kind::I16:
-      text.Format("%d", static_cast<int>(load(std::int16_t{})));
-      break;
-    case Kind::U16:
-      text.Format("%u", static_cast<unsigned>(load(std::uint16_t{})));
-      break;
-    case Kind::I32:
-      text.Format("%d", static_cast<int>(load(std::int32_t{})));
-      break;
-    case Kind::U32:
-      text.Format("%u", static_cast<unsigned>(load(std::uint32_t{})));
-      break;
-    case Kind::I64:
-      text.Format("%lld", static_cast<long long>(load(std::int64_t{})));
-      break;
-    case Kind::F32:
-      text.Format("%.9g", static_cast<double>(load(float{})));
-      break;
-    case Kind::F64:
-      text.Format("%.12g", load(double{}));
-      break;
+    case Kind::U8: text.Format("%u", static_cast<unsigned>(load(std::uint8_t{}))); break;
+    case Kind::I16: text.Format("%d", static_cast<int>(load(std::int16_t{}))); break;
+    case Kind::U16: text.Format("%u", static_cast<unsigned>(load(std::uint16_t{}))); break;
+    case Kind::I32: text.Format("%d", static_cast<int>(load(std::int32_t{}))); break;
+    case Kind::U32: text.Format("%u", static_cast<unsigned>(load(std::uint32_t{}))); break;
+    case Kind::I64: text.Format("%lld", static_cast<long long>(load(std::int64_t{}))); break;
+    case Kind::F32: text.Format("%.9g", static_cast<double>(load(float{}))); break;
+    case Kind::F64: text.Format("%.12g", load(double{})); break;
     case Kind::Text: {
       std::string s(reinterpret_cast<const char*>(p), field.size);
       s.resize(std::strlen(s.c_str()));

@@ -72,11 +72,8 @@ std::string ChoiceList(const ControlRow& row) {
 // The message variable for a typed value; an explanation when it does not fit.
 std::optional<std::string> SetMessageVariable(VarType type, double v) {
   switch (type) {
-    case VarType::None:
-      break;
-    case VarType::Bool:
-      SetMsgVarbool(v != 0);
-      break;
+    case VarType::None: break;
+    case VarType::Bool: SetMsgVarbool(v != 0); break;
     case VarType::Int:
       if (v != std::floor(v) || v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
         return "a whole number";
@@ -87,12 +84,8 @@ std::optional<std::string> SetMessageVariable(VarType type, double v) {
         return "a whole number, 0 or more";
       SetMsgVarUINT(static_cast<unsigned>(v));
       break;
-    case VarType::Float:
-      SetMsgVarfloat(static_cast<float>(v));
-      break;
-    case VarType::Double:
-      SetMsgVarDouble(v);
-      break;
+    case VarType::Float: SetMsgVarfloat(static_cast<float>(v)); break;
+    case VarType::Double: SetMsgVarDouble(v); break;
   }
   return std::nullopt;
 }
