@@ -30,76 +30,74 @@ void ShortWait(DWORD ms) {
   if (ms <= 10) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-std::vector<std::uint8_t> Bytes(const BYTE* p, int n) { return {p, p + n}; }
+std::string Text(const BYTE* p) { return reinterpret_cast<const char*>(p); }
 
 class SimEndToEnd : public qxtest::LibraryTest {
  protected:
   void SetUp() override {
     LibraryTest::SetUp();
-    port_ = server_.Start("127.0.0.1", 0);
-    ASSERT_GT(port_, 0) << server_.LastError();
-    ASSERT_TRUE(tcp_.Connect("127.0.0.1", static_cast<unsigned short>(port_), 1000));
+    const int port = server_.Start("127.0.0.1", 0);
+    ASSERT_GT(port, 0) << server_.LastError();
+    ASSERT_TRUE(tcp_.Connect("127.0.0.1", static_cast<unsigned short>(port), 1000));
     QxMsgInit(&main, &setup, &rgn, &pos, &tcp_);
     QxSetSleepHook(&ShortWait);
+    QxSetPanelUsb(&device_);
   }
   void TearDown() override {
     LibraryTest::TearDown();
     server_.Stop();
   }
-  std::uint8_t DsoByte(int offset) {
-    return instrument_.Block(BlockId::Dso)[static_cast<std::size_t>(offset)];
-  }
-  std::uint32_t DsoU32(int offset) { return qx::LoadU32(instrument_.Block(BlockId::Dso).data() + offset); }
-  float DsoF32(int offset) { return qx::LoadF32(instrument_.Block(BlockId::Dso).data() + offset); }
+  const std::uint8_t* Dso(int offset) { return (dso_ = instrument_.Block(BlockId::Dso)).data() + offset; }
 
   qxsim::Instrument instrument_;
   qxsim::Server server_{instrument_};
   qxsim::UsbDevice device_{instrument_};
   QxTcpSocket tcp_;
-  int port_ = 0;
+  std::vector<std::uint8_t> dso_;
 };
 
-TEST_F(SimEndToEnd, LanIdentityAndSetupBlocks) {
-  BYTE reply[256] = {};
-  ASSERT_TRUE(ReadSerial(reply));
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(reply)), instrument_.Execute("*IDN?").value());
-  std::memset(reply, 0, sizeof reply);
-  ASSERT_TRUE(ReadFPGAVersion(reply));
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(reply)), instrument_.Execute(":INFO:FPGA?").value());
+// Either link: identity, the three blocks byte for byte, and a system start
+// that takes the instrument's settings.
+TEST_F(SimEndToEnd, IdentityBlocksAndSystemStartOnBothLinks) {
+  instrument_.Feed(":CHANNEL1:SCALE 0.5\r:TIMEBASE:SCALE 0.002\r:LAN:PORT 5025\r:ACQUIRE:AVERAGES 64\r");
+  const auto vec = [](const auto& bytes) {
+    return std::vector<std::uint8_t>(std::begin(bytes), std::end(bytes));
+  };
+  for (const bool usb : {false, true}) {
+    SCOPED_TRACE(usb ? "USB" : "LAN");
+    setup = {};
+    setup.Connected = 1;
+    setup.InterfaceType = usb ? 0 : 1;
+    BYTE serial[256] = {}, fpga[256] = {};
+    ASSERT_TRUE(ReadSerial(serial) && ReadFPGAVersion(fpga));
+    EXPECT_EQ(Text(serial), instrument_.Execute("*IDN?").value());
+    EXPECT_EQ(Text(fpga), instrument_.Execute(":INFO:FPGA?").value());
+    dso = {}, la = {}, alt = {};
+    ASSERT_TRUE(usb ? QxReadFirmwareSetup(&dso, &la, &alt)
+                    : ReadSetup(":SETUP:DSO?", dso.Bytes) == 780 &&
+                          ReadSetup(":SETUP:LA?", la.Bytes) == 260 &&
+                          ReadSetup(":SETUP:ALT?", alt.Bytes) == 396);
+    EXPECT_EQ(vec(dso.Bytes), instrument_.Block(BlockId::Dso));
+    EXPECT_EQ(vec(la.Bytes), instrument_.Block(BlockId::La));
+    EXPECT_EQ(vec(alt.Bytes), instrument_.Block(BlockId::Alt));
 
-  const struct {
-    const char* query;
-    BlockId block;
-  } blocks[] = {{":SETUP:DSO?", BlockId::Dso}, {":SETUP:LA?", BlockId::La}, {":SETUP:ALT?", BlockId::Alt}};
-  for (const auto& b : blocks) {
-    std::vector<BYTE> buffer(qxsim::BlockSize(b.block));
-    EXPECT_EQ(ReadSetup(b.query, buffer.data()), qxsim::BlockSize(b.block)) << b.query;
-    EXPECT_EQ(buffer, instrument_.Block(b.block)) << b.query;
+    ASSERT_TRUE(QxInitSystem());
+    EXPECT_EQ(setup.ChanScale[0], 0.5f);
+    EXPECT_EQ(qxtest::Value(setup.TimeScalePs), 2'000'000'000);
+    EXPECT_EQ(setup.AcqAverages, 64u);
+    EXPECT_STREQ(setup.LanIp, "192.0.2.10");
+    EXPECT_STREQ(setup.LanNetmask, "255.255.255.0");
+    EXPECT_STREQ(setup.LanMac, "02-4B-7A-53-49-4D");
+    EXPECT_EQ(setup.LanPort, 5025);
   }
-}
-
-TEST_F(SimEndToEnd, LanSystemStartTakesTheInstrumentsSettings) {
-  for (const char* line :
-       {":CHANNEL1:SCALE 0.5", ":TIMEBASE:SCALE 0.002", ":LAN:PORT 5025", ":ACQUIRE:AVERAGES 64"})
-    ASSERT_EQ(instrument_.Run(line).error, "") << line;
-  ASSERT_TRUE(QxInitSystem());
-  EXPECT_EQ(setup.ChanScale[0], 0.5f);
-  const std::int64_t scalePs = setup.TimeScalePs;  // a packed field: no reference to it
-  EXPECT_EQ(scalePs, 2'000'000'000);
-  EXPECT_EQ(setup.AcqAverages, 64u);
-  EXPECT_STREQ(setup.LanIp, "192.0.2.10");
-  EXPECT_STREQ(setup.LanNetmask, "255.255.255.0");
-  EXPECT_STREQ(setup.LanMac, "02-4B-7A-53-49-4D");
-  EXPECT_EQ(setup.LanPort, 5025);
   EXPECT_EQ(instrument_.GetCounters().errors, 0u);
 }
 
 TEST_F(SimEndToEnd, AcquireHandlerAndReadBack) {
   RunInt(CMD_ACQUIRE, CTL_ACQ_AVERAGES, 100);
-  EXPECT_EQ(qx::LoadU16(instrument_.Block(BlockId::Dso).data() + dso::AcqAveragesExp), 7);
   EXPECT_EQ(setup.AcqAverages, 128u);
   RunBool(CMD_ACQUIRE, CTL_ACQ_MODE, false);
-  EXPECT_EQ(DsoU32(dso::AcqModeWord), 1u);
+  EXPECT_EQ(qx::LoadU32(Dso(dso::AcqModeWord)), 1u);
   EXPECT_EQ(setup.AcqMode, 0);
   RunInt(CMD_ACQUIRE, CTL_ACQ_TYPE, 1);
   EXPECT_EQ(setup.AcqType, 1);
@@ -111,10 +109,9 @@ TEST_F(SimEndToEnd, AcquireHandlerAndReadBack) {
   setup.RunState = 1;
   setup.TimeScale = 2e-8;
   setup.ChanDisplay[0] = 1;
-  setup.ChanDisplay[1] = 0;
   RunInt(CMD_ACQUIRE, CTL_ACQ_MEMORY, 524288);
-  EXPECT_EQ(DsoU32(dso::AcqMemFull), 1u);
-  EXPECT_EQ(setup.AcqMemDepth, 1048576u);
+  EXPECT_EQ(qx::LoadU32(Dso(dso::AcqMemFull)), 1u);
+  EXPECT_EQ(setup.AcqMemDepth, 1048576u);  // one channel at 20 ns/div: doubled
 }
 
 TEST_F(SimEndToEnd, InterfaceSettingsAndSelfCalibration) {
@@ -124,59 +121,49 @@ TEST_F(SimEndToEnd, InterfaceSettingsAndSelfCalibration) {
   std::strcpy(setup.LanGateway, "10.0.0.1");
   setup.LanPort = 5025;
   Run(CMD_INTERFACE, CTL_LAN_APPLY);
-  EXPECT_EQ(DsoU32(dso::LanIp), 0x0A010203u);
-  EXPECT_EQ(DsoU32(dso::LanNetmask), 0xFF000000u);
-  EXPECT_EQ(DsoU32(dso::LanGateway), 0x0A000001u);
-  EXPECT_EQ(qx::LoadU16(instrument_.Block(BlockId::Dso).data() + dso::LanPort), 5025);
+  EXPECT_EQ(qx::LoadU32(Dso(dso::LanIp)), 0x0A010203u);
+  EXPECT_EQ(qx::LoadU32(Dso(dso::LanNetmask)), 0xFF000000u);
+  EXPECT_EQ(qx::LoadU32(Dso(dso::LanGateway)), 0x0A000001u);
+  EXPECT_EQ(qx::LoadU16(Dso(dso::LanPort)), 5025);
   EXPECT_STREQ(setup.LanMac, "02-4B-7A-53-49-4D");
 
   // With DHCP on the addresses are only read back.
   std::strcpy(setup.LanIp, "10.9.9.9");
   RunBool(CMD_INTERFACE, CTL_LAN_DHCP, true);
-  EXPECT_EQ(DsoByte(dso::LanDhcp), 1);
+  EXPECT_EQ(*Dso(dso::LanDhcp), 1);
   EXPECT_STREQ(setup.LanIp, "10.1.2.3");
   EXPECT_EQ(setup.LanDhcp, 1);
 
   RunBool(CMD_SELFCAL, 0, true);
-  EXPECT_EQ(DsoByte(dso::SelfCalEnable), 1);
+  EXPECT_EQ(*Dso(dso::SelfCalEnable), 1);
   EXPECT_EQ(instrument_.GetCounters().errors, 0u);
 }
 
-TEST_F(SimEndToEnd, UsbIdentityBlocksAndHardwareStart) {
-  QxSetPanelUsb(&device_);
+// The host's setup reaches the instrument as USB block writes made live by ":STARTUP".
+TEST_F(SimEndToEnd, UsbHardwareStart) {
   UseUsb();
-  BYTE reply[256] = {};
-  ASSERT_TRUE(ReadSerial(reply));
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(reply)), instrument_.Execute("*IDN?").value());
-
-  DSO_SETUP d{};
-  _QX_LA_SETUP l{};
-  DSO_ALT_SETUP a{};
-  ASSERT_TRUE(QxReadFirmwareSetup(&d, &l, &a));
-  EXPECT_EQ(Bytes(d.Bytes, 780), instrument_.Block(BlockId::Dso));
-  EXPECT_EQ(Bytes(l.Bytes, 260), instrument_.Block(BlockId::La));
-  EXPECT_EQ(Bytes(a.Bytes, 396), instrument_.Block(BlockId::Alt));
-
   ASSERT_TRUE(QxInitSystem());
-  EXPECT_EQ(setup.ChanScale[0], 1.0f);
   setup.ChanScale[0] = 0.2f;
   setup.TimeScalePs = 1'000'000'000;
   ASSERT_TRUE(QxInitHardware());
-  EXPECT_EQ(DsoF32(dso::ChanScale[0]), 0.2f);
-  EXPECT_EQ(qx::LoadI64(instrument_.Block(BlockId::Dso).data() + dso::TimeScalePs), 1'000'000'000);
+  EXPECT_EQ(qx::LoadF32(Dso(dso::ChanScale[0])), 0.2f);
+  EXPECT_EQ(qx::LoadI64(Dso(dso::TimeScalePs)), 1'000'000'000);
   EXPECT_EQ(instrument_.GetCounters().errors, 0u);
 }
 
 TEST_F(SimEndToEnd, UsbDeviceProtocol) {
+  const auto line = [&](const std::string& text) {
+    for (char c : text) ASSERT_EQ(device_.UsbWriteByte(0, static_cast<BYTE>(c)), 1);
+  };
   BYTE buffer[1024] = {};
   EXPECT_EQ(device_.UsbRead(0, 0, 1, buffer), 0);  // nothing pending
-  for (char c : std::string(":SETUP:DSO?\r")) EXPECT_EQ(device_.UsbWriteByte(0, static_cast<BYTE>(c)), 1);
+  line(":SETUP:DSO?\r");
   ASSERT_EQ(device_.UsbRead(0, 0, 1, buffer), 1);
   EXPECT_EQ(buffer[0], 255);  // a reply is cut to what one length byte can announce
   ASSERT_EQ(device_.UsbRead(0, 1, 255, buffer), 1);
   EXPECT_EQ(device_.UsbRead(0, 0, 1, buffer), 0);
 
-  for (char c : std::string("*IDN?\r")) device_.UsbWriteByte(0, static_cast<BYTE>(c));
+  line("*IDN?\r");
   ASSERT_EQ(instrument_.Run(":CLEARUSB").error, "");  // the pending reply is dropped
   EXPECT_EQ(device_.UsbRead(0, 0, 1, buffer), 0);
 
@@ -185,17 +172,17 @@ TEST_F(SimEndToEnd, UsbDeviceProtocol) {
   EXPECT_EQ(device_.UsbRequest(0, 99, 0, 0, 0), 0);
   EXPECT_EQ(device_.UsbRequest(0, 2, 0, 1, 0), 0);  // 65536 bytes: larger than any block
 
-  std::vector<std::uint8_t> la = instrument_.Block(BlockId::La);
-  la[qx::layout::la::LaEnable] = 1;
+  std::vector<std::uint8_t> block = instrument_.Block(BlockId::La);
+  block[qx::layout::la::LaEnable] = 1;
   EXPECT_EQ(device_.UsbRequest(0, 2, 260, 0, 0), 1);
-  EXPECT_EQ(device_.UsbBlockWrite(0, 259, la.data()), 0);
-  EXPECT_EQ(device_.UsbBlockWrite(0, 260, la.data()), 1);
+  EXPECT_EQ(device_.UsbBlockWrite(0, 259, block.data()), 0);
+  EXPECT_EQ(device_.UsbBlockWrite(0, 260, block.data()), 1);
   EXPECT_EQ(device_.UsbRequest(0, 14, 0, 0, 0), 0);  // 260 bytes are no DSO block
   EXPECT_EQ(device_.UsbRequest(0, 2, 260, 0, 0), 1);
-  EXPECT_EQ(device_.UsbBlockWrite(0, 260, la.data()), 1);
+  EXPECT_EQ(device_.UsbBlockWrite(0, 260, block.data()), 1);
   EXPECT_EQ(device_.UsbRequest(0, 15, 0, 0, 0), 1);
   EXPECT_EQ(instrument_.Block(BlockId::La)[0], 0);  // waits for ":STARTUP"
-  for (char c : std::string(":STARTUP\r")) device_.UsbWriteByte(0, static_cast<BYTE>(c));
+  line(":STARTUP\r");
   EXPECT_EQ(instrument_.Block(BlockId::La)[0], 1);
 }
 

@@ -5,353 +5,310 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <span>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "c_locale.h"
 #include "le_bytes.h"
 #include "setup/block_layout.h"
 #include "sim/instrument.h"
 
 namespace {
 
-namespace dso = qx::layout::dso;
-namespace la = qx::layout::la;
-namespace alt = qx::layout::alt;
+namespace L = qx::layout;
 using qxsim::BlockId;
-using FT = qx::layout::FieldType;
+using FT = L::FieldType;
+using namespace std::string_literals;
 
-double Field(const qxsim::Instrument& in, BlockId block, int offset, FT type) {
-  const std::vector<std::uint8_t> b = in.Block(block);
-  const std::uint8_t* p = b.data() + offset;
-  switch (type) {
-    case FT::U8:
-      return p[0];
-    case FT::U16:
-      return qx::LoadU16(p);
-    case FT::I16:
-      return qx::LoadI16(p);
-    case FT::I32:
-      return qx::LoadI32(p);
-    case FT::U32:
-      return qx::LoadU32(p);
-    case FT::I64:
-      return static_cast<double>(qx::LoadI64(p));
-    case FT::F32:
-      return qx::LoadF32(p);
-    default:
-      return qx::LoadF64(p);
+double Load(const std::uint8_t* p, FT t) {
+  if (t == FT::U8) return p[0];
+  if (t == FT::U16) return qx::LoadU16(p);
+  if (t == FT::I16) return qx::LoadI16(p);
+  if (t == FT::I32) return qx::LoadI32(p);
+  if (t == FT::U32) return qx::LoadU32(p);
+  if (t == FT::I64) return static_cast<double>(qx::LoadI64(p));
+  if (t == FT::F32) return qx::LoadF32(p);
+  return qx::LoadF64(p);
+}
+
+using Blocks = std::array<std::vector<std::uint8_t>, 3>;  // DSO, LA, ALT
+Blocks Snapshot(const qxsim::Instrument& in) {
+  return {in.Block(BlockId::Dso), in.Block(BlockId::La), in.Block(BlockId::Alt)};
+}
+
+// A block field by its name in the layout tables (as f32 where it is one);
+// "CH2 " before an alternate-trigger field names CH2's slice, "[k]" the k-th
+// entry of an array field.
+double Read(const Blocks& b, std::string name, bool* f32 = nullptr) {
+  std::size_t index = 0;
+  if (const auto open = name.find('['); open != std::string::npos) {
+    index = std::stoul(name.substr(open + 1));
+    name.replace(open, std::string::npos, "[0]");
+  }
+  const bool ch2 = name.starts_with("CH2 ");
+  const std::span<const L::FieldRow> tables[] = {L::dso::kRows, L::la::kRows, L::alt::kRows};
+  for (std::size_t t = 0; t < 3; ++t)
+    for (const L::FieldRow& r : tables[t]) {
+      const std::size_t shift = t == 2 && ch2 ? L::alt::kChannelStride : 0;
+      if ((t == 2 && ch2 ? name.substr(4) : name) != r.name) continue;
+      if (f32) *f32 = r.type == FT::F32;
+      return Load(&b[t].at(static_cast<std::size_t>(r.offset) + shift + index * L::Width(r.type)), r.type);
+    }
+  ADD_FAILURE() << "no field " << name;
+  return 0;
+}
+
+// The seconds copies follow the picosecond masters; the delayed time/div
+// never exceeds the main one.
+void ExpectConsistent(const Blocks& b) {
+  const auto v = [&](const std::string& name) { return Read(b, name); };
+  EXPECT_EQ(v("TimeScale"), static_cast<float>(v("TimeScalePs") / 1e12));
+  EXPECT_EQ(v("TimeOffset"), v("TimeOffsetPs") / 1e12);
+  EXPECT_EQ(v("DelayedScale"), static_cast<float>(v("DelayedScalePs") / 1e12));
+  EXPECT_EQ(v("DelayedOffset"), v("DelayedOffsetPs") / 1e12);
+  EXPECT_LE(v("DelayedScalePs"), v("TimeScalePs"));
+  for (const std::string ch : {"", "CH2 "}) {
+    EXPECT_EQ(v(ch + "AltTimeScale"), static_cast<float>(v(ch + "AltTimeScalePs") / 1e12));
+    EXPECT_EQ(v(ch + "AltTimeOffset"), v(ch + "AltTimeOffsetPs") / 1e12);
   }
 }
 
-// The seconds copies always follow the picosecond masters.
-void ExpectConsistent(const qxsim::Instrument& in, const std::string& context) {
-  const auto d = in.Block(BlockId::Dso);
-  const auto a = in.Block(BlockId::Alt);
-  const auto ps = [](const std::vector<std::uint8_t>& b, int off) {
-    return qx::LoadI64(b.data() + off) / 1e12;
-  };
-  EXPECT_EQ(qx::LoadF32(d.data() + dso::TimeScale), static_cast<float>(ps(d, dso::TimeScalePs))) << context;
-  EXPECT_EQ(qx::LoadF64(d.data() + dso::TimeOffset), ps(d, dso::TimeOffsetPs)) << context;
-  EXPECT_EQ(qx::LoadF32(d.data() + dso::DelayedScale), static_cast<float>(ps(d, dso::DelayedScalePs)))
-      << context;
-  EXPECT_LE(qx::LoadI64(d.data() + dso::DelayedScalePs), qx::LoadI64(d.data() + dso::TimeScalePs)) << context;
-  for (int c = 0; c < 2; ++c) {
-    EXPECT_EQ(qx::LoadF32(a.data() + alt::AltTimeScale[c]), static_cast<float>(ps(a, alt::AltTimeScalePs[c])))
-        << context;
-    EXPECT_EQ(qx::LoadF64(a.data() + alt::AltTimeOffset[c]), ps(a, alt::AltTimeOffsetPs[c])) << context;
-  }
-}
-
-// One command on a fresh instrument after some setup lines; then one field.
-struct SetCase {
+// After the setup lines, one line on a fresh instrument; the fields it must
+// leave ("Name=value, ...", "*" for any value but the one before), and what
+// its header's query answers (for a query line, its own reply). A keyword's
+// code is written out where the host's header defines it (TRIG_*, the record's
+// comments); elsewhere the keyword must round-trip and its field move.
+struct Case {
   const char* setup;
   const char* line;
-  BlockId block;
-  int offset;
-  FT type;
-  double expected;
+  const char* fields = "";
+  const char* reply = nullptr;
 };
 
-void RunSetCases(const std::vector<SetCase>& cases) {
-  for (const SetCase& c : cases) {
+void RunCases(std::span<const Case> cases) {
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.setup) + " | " + c.line);
     qxsim::Instrument in;
     in.Feed(std::string(c.setup) + "\n");
-    const qxsim::Outcome outcome = in.Run(c.line);
-    const std::string context = std::string(c.setup) + " | " + c.line;
-    EXPECT_EQ(outcome.error, "") << context;
-    const double got = Field(in, c.block, c.offset, c.type);
-    if (c.type == FT::F32)
-      EXPECT_EQ(static_cast<float>(got), static_cast<float>(c.expected)) << context;
-    else
-      EXPECT_EQ(got, c.expected) << context;
-    ExpectConsistent(in, context);
+    ASSERT_EQ(in.GetCounters().errors, 0u);
+    const Blocks before = Snapshot(in);
+    const qxsim::Outcome out = in.Run(c.line);
+    EXPECT_EQ(out.error, "");
+    const Blocks after = Snapshot(in);
+    ExpectConsistent(after);
+    std::istringstream spec(c.fields);
+    for (std::string item; std::getline(spec >> std::ws, item, ',');) {
+      const std::string name = item.substr(0, item.find('=')), want = item.substr(item.find('=') + 1);
+      bool f32 = false;
+      const double got = Read(after, name, &f32), value = qx::ParseDouble(want.c_str(), nullptr);
+      if (want == "*") {
+        EXPECT_NE(got, Read(before, name)) << name;
+      } else {
+        EXPECT_EQ(got, f32 ? static_cast<float>(value) : value) << name;
+      }
+    }
+    if (!c.reply) continue;
+    const std::string line = c.line;
+    const auto reply = line.ends_with('?') ? out.reply : in.Execute(line.substr(0, line.find(' ')) + "?");
+    EXPECT_EQ(reply.value_or("<none>"), c.reply);
   }
 }
-
-struct QueryCase {
-  const char* setup;
-  const char* query;
-  const char* reply;
-};
-
-void RunQueryCases(const std::vector<QueryCase>& cases) {
-  for (const QueryCase& c : cases) {
-    qxsim::Instrument in;
-    in.Feed(std::string(c.setup) + "\n");
-    EXPECT_EQ(in.Execute(c.query).value_or("<none>"), c.reply) << c.setup << " | " << c.query;
-  }
-}
-
-constexpr BlockId D = BlockId::Dso, A = BlockId::Alt, LA = BlockId::La;
 
 TEST(SimModelTest, FactoryDefault) {
-  RunSetCases({
-      {"", ":RUN", D, dso::ChanDisplay[0], FT::U8, 1},   {"", ":RUN", D, dso::ChanDisplay[1], FT::U8, 0},
-      {"", ":RUN", D, dso::ChanScale[0], FT::F32, 1.0},  {"", ":RUN", D, dso::ChanProbe[0], FT::F32, 1.0},
-      {"", ":RUN", D, dso::ChanCoupling[0], FT::I32, 0}, {"", ":RUN", D, dso::TimeScalePs, FT::I64, 500e6},
-      {"", ":RUN", D, dso::TimeFormat, FT::I32, 0},      {"", ":RUN", D, dso::DelayedOn, FT::U8, 0},
-      {"", ":RUN", D, dso::TrigType, FT::I32, 0},        {"", ":RUN", D, dso::TrigEdgeSource, FT::I32, 0},
-      {"", ":RUN", D, dso::TrigEdgeSlope, FT::I32, 0},   {"", ":RUN", D, dso::TrigSweep, FT::I32, 0},
-      {"", ":RUN", D, dso::AcqModeWord, FT::U32, 0},     {"", ":RUN", D, dso::AcqMemDepth, FT::U32, 4096},
-      {"", ":RUN", LA, la::LaEnable, FT::U8, 0},         {"", ":RUN", LA, la::LaThreshold, FT::F32, 1.4},
-      {"", ":RUN", D, dso::LanDhcp, FT::U8, 0},          {"", ":RUN", D, dso::LanPort, FT::I16, 5555},
-      {"", ":RUN", D, dso::LanIp + 3, FT::U8, 192},  // 192.0.2.x: the first octet is the top byte
-      {"", ":RUN", D, dso::LanIp + 2, FT::U8, 0},        {"", ":RUN", D, dso::LanIp + 1, FT::U8, 2},
-  });
+  const Case cases[] = {
+      {"", ":CHAN1:SCAL?", "CH1 Display=1, CH1 Scale=1, CH1 Probe=1, CH2 Display=0", "1"},
+      {"", ":CHAN1:COUP?", "", "DC"},
+      {"", ":TIM:SCAL?", "TimeScalePs=5e8, DelayedOn=0", "5e-04"},
+      {"", ":TIM:FORM?", "TimeFormat=0", "YT"},
+      {"", ":TRIG:MODE?", "TrigType=0", "EDGE"},
+      {"", ":TRIG:EDGE:SOUR?", "", "CHANNEL1"},
+      {"", ":TRIG:EDGE:SLOP?", "", "POSITIVE"},
+      {"", ":TRIG:SWE?", "", "AUTO"},
+      {"", ":ACQ:MEM?", "AcqModeWord=0, AcqMemDepth=4096", "NORMAL"},
+      {"", ":LA:THR?", "LaEnable=0, LaThreshold=1.4", "TTL"},
+      {"", ":LAN:IP?", "LanDhcp=0, LanPort=5555, LanIp=0xC000020A", "192.0.2.10"},  // first octet on top
+      {"", ":LAN:MAC?", "", "02-4B-7A-53-49-4D"},
+  };
+  RunCases(cases);
+  qxsim::Instrument in;
+  const std::string idn = in.Execute("*IDN?").value_or("");
+  EXPECT_EQ(std::count(idn.begin(), idn.end(), ','), 3) << idn;  // maker, model, serial, firmware
+  EXPECT_FALSE(in.Execute(":INFO:FPGA?").value_or("").empty());
 }
 
 TEST(SimModelTest, Acquire) {
-  RunSetCases({
-      {"", ":ACQUIRE:TYPE AVERAGE", D, dso::AcqType, FT::I32, 1},
-      {"", ":acq:type peak", D, dso::AcqType, FT::I32, 2},
-      {"", ":ACQUIRE:MODE ETIME", D, dso::AcqModeWord, FT::U32, 1},
-      {"", ":ACQUIRE:AVERAGES 100", D, dso::AcqAveragesExp, FT::U16, 7},
-      {"", ":ACQUIRE:AVERAGES 3", D, dso::AcqAveragesExp, FT::U16, 2},
-      {"", ":ACQUIRE:AVERAGES 1000", D, dso::AcqAveragesExp, FT::U16, 8},
-      {"", ":ACQUIRE:AVERAGES 0", D, dso::AcqAveragesExp, FT::U16, 1},
-      {"", ":ACQUIRE:MEMORY FULL", D, dso::AcqMemDepth, FT::U32, 524288},
+  const Case cases[] = {
+      {"", ":acq:type peak", "AcqType=2", "PEAKDETECT"},
+      {"", ":ACQUIRE:MODE ETIME", "AcqModeWord=1", "ETIME"},
+      // Averages: the nearest power of two on a log scale, 2 to 256; the block keeps the exponent.
+      {"", ":ACQUIRE:AVERAGES 100", "AcqAveragesExp=7", "128"},
+      {"", ":ACQ:AVER 3", "AcqAveragesExp=2", "4"},
+      {"", ":ACQ:AVER 1000", "AcqAveragesExp=8", "256"},
+      {"", ":ACQ:AVER 0", "AcqAveragesExp=1", "2"},
       // 4096 points over 14 x 500 us: 585 kSa/s, down to the 500 kSa/s step.
-      {"", ":ACQUIRE:MEMORY NORMAL", D, dso::AcqSampleRate, FT::F32, 5e5},
-      {":TIMEBASE:SCALE 5e-8", ":ACQUIRE:MEMORY FULL", D, dso::AcqMemDepth, FT::U32, 1048576},
-      {":TIMEBASE:SCALE 5e-8", ":ACQUIRE:MEMORY NORMAL", D, dso::AcqMemDepth, FT::U32, 8192},
-      {":TIMEBASE:SCALE 5e-8\n:CHANNEL2:DISPLAY ON", ":ACQUIRE:MEMORY FULL", D, dso::AcqMemDepth, FT::U32,
-       524288},
-      {":TIMEBASE:SCALE 1e-7", ":ACQUIRE:MEMORY FULL", D, dso::AcqMemDepth, FT::U32, 524288},
-      {":TIMEBASE:SCALE 2e-9", ":ACQUIRE:MODE RTIME", D, dso::AcqSampleRate, FT::F32, 1e9},
-      {":TIMEBASE:SCALE 2e-9\n:CHANNEL2:DISPLAY ON", ":ACQUIRE:MODE RTIME", D, dso::AcqSampleRate, FT::F32,
-       5e8},
-      {":TIMEBASE:SCALE 2e-9", ":ACQUIRE:MODE ETIME", D, dso::AcqSampleRate2, FT::F32, 50e9},
-  });
-  RunQueryCases({
-      {":ACQUIRE:AVERAGES 100", ":ACQUIRE:AVERAGES?", "128"},
-      {":ACQUIRE:TYPE AVERAGE", ":ACQ:TYPE?", "AVERAGE"},
-      {":ACQUIRE:MEMORY FULL", ":ACQUIRE:MEMORY?", "FULL"},
-      {"", ":ACQUIRE:SAMPLINGRATE?", "5e+05"},
-  });
+      {"", ":ACQUIRE:SAMPLINGRATE?", "AcqSampleRate=5e5", "5e+05"},
+      {":TIM:SCAL 5e-8", ":ACQ:MEM FULL", "AcqMemDepth=1048576"},
+      {":TIM:SCAL 5e-8", ":ACQ:MEM NORMAL", "AcqMemDepth=8192", "NORMAL"},
+      {":TIM:SCAL 5e-8\n:CHAN2:DISP ON", ":ACQ:MEM FULL", "AcqMemDepth=524288"},
+      {":TIM:SCAL 1e-7", ":ACQUIRE:MEMORY FULL", "AcqMemDepth=524288", "FULL"},
+      {":TIM:SCAL 2e-9", ":ACQ:MODE RTIME", "AcqSampleRate=1e9", "RTIME"},
+      {":TIM:SCAL 2e-9\n:CHAN2:DISP ON", ":ACQ:MODE RTIME", "AcqSampleRate=5e8"},
+      {":TIM:SCAL 2e-9", ":ACQ:MODE ETIME", "AcqSampleRate2=50e9"},
+  };
+  RunCases(cases);
 }
 
 TEST(SimModelTest, Channels) {
-  RunSetCases({
-      {"", ":CHANNEL1:SCALE 0.500000", D, dso::ChanScale[0], FT::F32, 0.5},
-      {"", ":CHANNEL1:SCALE 0.500000", D, dso::ChanMicroVolts[0], FT::I32, 500000},
-      {"", ":CHAN2:SCAL 0.3", D, dso::ChanScale[1], FT::F32, 0.2},
-      {"", ":CHANNEL1:SCALE 20", D, dso::ChanScale[0], FT::F32, 10},
-      {"", ":CHANNEL1:SCALE 0.001", D, dso::ChanScale[0], FT::F32, 0.002},
-      {":CHANNEL1:PROBE 10", ":CHANNEL1:SCALE 0.5", D, dso::ChanMicroVolts[0], FT::I32, 50000},
-      {":CHANNEL1:PROBE 10", ":CHANNEL1:SCALE 200", D, dso::ChanScale[0], FT::F32, 100},
-      {"", ":CHANNEL1:OFFSET 3", D, dso::ChanOffsetPoints[0], FT::I16, 75},
-      {":CHANNEL1:SCALE 0.5", ":CHANNEL1:OFFSET -0.3", D, dso::ChanOffsetPoints[0], FT::I16, -15},
-      {"", ":CHANNEL1:OFFSET -100", D, dso::ChanOffset[0], FT::F32, -40},
-      {":CHANNEL1:SCALE 0.2", ":CHANNEL1:OFFSET 3", D, dso::ChanOffset[0], FT::F32, 2},
-      {":CHANNEL1:OFFSET 30", ":CHANNEL1:SCALE 0.1", D, dso::ChanOffset[0], FT::F32, 2},
-      {":CHAN1:SCAL 0.5\n:CHAN1:OFFS 0.2\n:TRIG:EDGE:LEV 0.3", ":CHANNEL1:PROBE 10", D, dso::ChanScale[0],
-       FT::F32, 5},
-      {":CHAN1:SCAL 0.5\n:CHAN1:OFFS 0.2\n:TRIG:EDGE:LEV 0.3", ":CHANNEL1:PROBE 10", D, dso::ChanOffset[0],
-       FT::F32, 2},
-      {":CHAN1:SCAL 0.5\n:TRIG:EDGE:LEV 0.3", ":CHANNEL1:PROBE 10", D, dso::TrigEdgeLevel, FT::F32, 3},
-      {":CHAN1:SCAL 0.5\n:TRIG:EDGE:LEV 0.3", ":CHANNEL2:PROBE 10", D, dso::TrigEdgeLevel, FT::F32, 0.3},
-      {"", ":CHANNEL2:DISPLAY ON", D, dso::ChanDisplay[1], FT::U8, 1},
-      {"", ":CHANNEL2:COUPLING AC", D, dso::ChanCoupling[1], FT::I32, 1},
-      {"", ":CHANNEL1:INPUT 50OHM", D, dso::ChanImpedance[0], FT::I32, 1},
-      {"", ":CHANNEL1:BWLIMIT ON", D, dso::ChanBWLimit[0], FT::U8, 1},
-      {"", ":CHANNEL2:INVERT ON", D, dso::ChanInvert[1], FT::U8, 1},
-  });
-  RunQueryCases({
-      {":CHANNEL1:PROBE 10", ":CHANNEL1:PROBE?", "10"},
-      {":CHANNEL1:PROBE 10", ":CHANNEL1:SCALE?", "10"},
-      {"", ":CHAN1:COUP?", "DC"},
-      {"", ":CHANNEL2:DISPLAY?", "OFF"},
-      {":CHANNEL2:FILTER:TYPE BANDPASS", ":CHANNEL2:FILTER:TYPE?", "BANDPASS"},
-      {":CHANNEL1:FILTER:UPLIMIT 0.9", ":CHANNEL1:FILTER:UPLIMIT?", "0.495"},
-      {":CHANNEL1:INPUT 50OHM", ":CHANNEL1:INPUT?", "50OHM"},
-  });
+  const Case cases[] = {
+      {"", ":CHANNEL1:SCALE 0.500000", "CH1 Scale=0.5, CH1 MicroVolts=500000", "0.5"},
+      {"", ":CHAN2:SCAL 0.3", "CH2 Scale=0.2", "0.2"},  // 1-2-5 steps: 0.2 is nearer than 0.5
+      {"", ":CHAN1:SCAL 20", "CH1 Scale=10", "10"},
+      {"", ":CHAN1:SCAL 0.001", "CH1 Scale=0.002", "0.002"},
+      {":CHAN1:PROB 10", ":CHAN1:SCAL 0.5", "CH1 MicroVolts=50000", "0.5"},
+      {":CHAN1:PROB 10", ":CHAN1:SCAL 200", "CH1 Scale=100", "100"},
+      {":CHAN1:SCAL 0.5", ":CHAN1:OFFS -0.3", "CH1 OffsetPoints=-15", "-0.3"},
+      {"", ":CHAN1:OFFS -100", "CH1 Offset=-40", "-40"},
+      {":CHAN1:SCAL 0.2", ":CHAN1:OFFS 3", "CH1 Offset=2", "2"},
+      {":CHAN1:OFFS 30", ":CHAN1:SCAL 0.1", "CH1 Offset=2"},
+      {":CHAN1:SCAL 0.5\n:CHAN1:OFFS 0.2\n:TRIG:EDGE:LEV 0.3", ":CHAN1:PROB 10",
+       "CH1 Scale=5, CH1 Offset=2, TrigEdgeLevel=3", "10"},
+      {":CHAN1:SCAL 0.5\n:TRIG:EDGE:LEV 0.3", ":CHAN2:PROB 10", "TrigEdgeLevel=0.3"},
+      {"", ":CHAN2:DISP ON", "CH2 Display=1", "ON"},
+      {"", ":CHAN2:COUP AC", "CH2 Coupling=1", "AC"},
+      {"", ":CHAN1:INP 50OHM", "CH1 Impedance=1", "50OHM"},
+      {"", ":CHAN1:BWL ON", "CH1 BWLimit=1", "ON"},
+      {"", ":CHAN2:INV 1", "CH2 Invert=1", "ON"},
+      {"", ":CHAN2:FILT:TYPE BANDPASS", "", "BANDPASS"},
+      {"", ":CHAN1:FILT:UPL 0.9", "", "0.495"},
+  };
+  RunCases(cases);
 }
 
 TEST(SimModelTest, Timebase) {
-  RunSetCases({
-      {"", ":TIMEBASE:SCALE 0.002000000", D, dso::TimeScalePs, FT::I64, 2e9},
-      {"", ":TIMEBASE:SCALE 0.003", D, dso::TimeScalePs, FT::I64, 2e9},
-      {"", ":TIMEBASE:SCALE 0.004", D, dso::TimeScalePs, FT::I64, 5e9},
-      {"", ":TIMEBASE:SCALE 0.000000000100", D, dso::TimeScalePs, FT::I64, 2000},
-      {"", ":TIMEBASE:SCALE 100", D, dso::TimeScalePs, FT::I64, 50e12},
-      {"", ":TIMEBASE:SCALE 0.499999998", D, dso::TimeScalePs, FT::I64, 5e11},
-      {"", ":TIMEBASE:SCALE 0.05", D, dso::RollOn, FT::U8, 1},
-      {"", ":TIMEBASE:SCALE 0.02", D, dso::RollOn, FT::U8, 0},
-      {"", ":TIMEBASE:OFFSET -0.000001000", D, dso::TimeOffsetPs, FT::I64, -1e6},
-      // Half the 4096-point record at 500 kSa/s lies before the trigger.
-      {"", ":TIMEBASE:OFFSET -1", D, dso::TimeOffsetPs, FT::I64, -4.096e9},
-      {"", ":TIMEBASE:OFFSET 1000", D, dso::TimeOffsetPs, FT::I64, 5e14},
-      {":TIMEBASE:OFFSET 0.001", ":TIMEBASE:FORMAT ROLLING", D, dso::TimeOffsetPs, FT::I64, 0},
-      {"", ":TIMEBASE:FORMAT ROLLING", D, dso::TimeScalePs, FT::I64, 5e11},
-      {"", ":TIMEBASE:FORMAT XY", D, dso::ChanDisplay[1], FT::U8, 1},
-      {"", ":TIMEBASE:MODE DELAYED", D, dso::DelayedOn, FT::U8, 1},
-      {":TIMEBASE:MODE DELAYED", ":TIMEBASE:FORMAT XY", D, dso::DelayedOn, FT::U8, 0},
-      {":TIMEBASE:SCALE 0.001\n:TIMEBASE:MODE DELAYED", ":TIMEBASE:DELAYED:SCALE 0.0001", D,
-       dso::DelayedScalePs, FT::I64, 1e8},
-      {":TIMEBASE:SCALE 0.001\n:TIMEBASE:DELAYED:SCALE 0.0001", ":TIMEBASE:DELAYED:OFFSET 0.007", D,
-       dso::DelayedOffsetPs, FT::I64, 6.3e9},
-      {":TIMEBASE:SCALE 0.001\n:TIMEBASE:DELAYED:SCALE 0.0001", ":TIMEBASE:DELAYED:OFFSET -0.0063", D,
-       dso::DelayedOffsetPs, FT::I64, -6.3e9},
-      {"", ":TIMEBASE:DELAYED:SCALE 1", D, dso::DelayedScalePs, FT::I64, 5e8},
-      {":TIMEBASE:DELAYED:SCALE 0.0002", ":TIMEBASE:SCALE 0.0001", D, dso::DelayedScalePs, FT::I64, 1e8},
-      {"", ":TRIGGER:ALTERNATION:CHANNEL2:TIMESCALE 0.001", A, alt::AltTimeScalePs[1], FT::I64, 1e9},
-      {"", ":TRIGGER:ALTERNATION:CHANNEL1:TIMESCALE 1", A, alt::AltTimeScalePs[0], FT::I64, 2e10},
-      {"", ":TRIG:ALT:CHAN1:TIMEO -0.000001", A, alt::AltTimeOffsetPs[0], FT::I64, -1e6},
-  });
-  RunQueryCases({
-      {"", ":TIMEBASE:SCALE?", "5e-04"},
-      {"", ":TIMEBASE:FORMAT?", "YT"},
-      {":TIMEBASE:MODE DELAYED", ":TIMEBASE:MODE?", "DELAYED"},
-      {":TIMEBASE:OFFSET -0.000001", ":TIMEBASE:OFFSET?", "-1e-06"},
-      {":TRIG:ALT:CHAN2:TIMES 0.001", ":TRIGGER:ALTERNATION:CHANNEL2:TIMESCALE?", "0.001"},
-  });
+  const Case cases[] = {
+      {"", ":TIMEBASE:SCALE 0.002000000", "TimeScalePs=2e9", "0.002"},
+      {"", ":TIM:SCAL 0.003", "TimeScalePs=2e9"},
+      {"", ":TIM:SCAL 0.004", "TimeScalePs=5e9", "0.005"},
+      {"", ":TIM:SCAL 0.000000000100", "TimeScalePs=2000", "2e-09"},
+      {"", ":TIM:SCAL 100", "TimeScalePs=50e12", "50"},
+      {"", ":TIM:SCAL 0.499999998", "TimeScalePs=5e11", "0.5"},
+      {"", ":TIM:SCAL 0.05", "RollOn=1"},
+      {"", ":TIM:SCAL 0.02", "RollOn=0"},
+      {"", ":TIMEBASE:OFFSET -0.000001000", "TimeOffsetPs=-1e6", "-1e-06"},
+      {"", ":TIM:OFFS -1", "TimeOffsetPs=-4.096e9"},  // half the 4096 points at 500 kSa/s before the trigger
+      {"", ":TIM:OFFS 1000", "TimeOffsetPs=5e14", "500"},
+      {":TIM:OFFS 0.001", ":TIM:FORM ROLLING", "TimeFormat=2, TimeOffsetPs=0, TimeScalePs=5e11", "ROLLING"},
+      {":TIM:MODE DELAYED", ":TIM:FORM XY", "TimeFormat=1, CH2 Display=1, DelayedOn=0", "XY"},
+      {"", ":TIM:MODE DELAYED", "DelayedOn=1", "DELAYED"},
+      {":TIM:SCAL 0.001\n:TIM:MODE DELAYED", ":TIM:DEL:SCAL 0.0001", "DelayedScalePs=1e8", "1e-04"},
+      {":TIM:SCAL 0.001\n:TIM:DEL:SCAL 0.0001", ":TIM:DEL:OFFS 0.007", "DelayedOffsetPs=6.3e9", "0.0063"},
+      {":TIM:SCAL 0.001\n:TIM:DEL:SCAL 0.0001", ":TIM:DEL:OFFS -0.0063", "DelayedOffsetPs=-6.3e9"},
+      {"", ":TIM:DEL:SCAL 1", "DelayedScalePs=5e8"},
+      {":TIM:DEL:SCAL 0.0002", ":TIM:SCAL 0.0001", "DelayedScalePs=1e8"},
+      {"", ":TRIG:ALT:CHAN2:TIMES 0.001", "CH2 AltTimeScalePs=1e9", "0.001"},
+      {"", ":TRIGGER:ALTERNATION:CHANNEL1:TIMESCALE 1", "AltTimeScalePs=2e10", "0.02"},
+      {"", ":TRIG:ALT:CHAN1:TIMEO -0.000001", "AltTimeOffsetPs=-1e6", "-1e-06"},
+  };
+  RunCases(cases);
 }
 
 TEST(SimModelTest, Trigger) {
-  RunSetCases({
-      {"", ":TRIGGER:MODE PULSE", D, dso::TrigType, FT::I32, 1},
-      {"", ":TRIGGER:MODE ALTERNATION", D, dso::ChanDisplay[1], FT::U8, 1},
-      {":TIMEBASE:MODE DELAYED", ":TRIGGER:MODE ALTERNATION", D, dso::DelayedOn, FT::U8, 0},
-      {"", ":TRIGGER:EDGE:SWEEP NORMAL", D, dso::TrigSweep, FT::I32, 1},
-      {"", ":TRIGGER:DURATION:SWEEP SINGLE", D, dso::TrigSweep, FT::I32, 2},
-      {"", ":TRIGGER:COUPLING AC", D, dso::TrigCoupling, FT::I32, 1},
-      {"", ":TRIGGER:EDGE:COUPLING LF", D, dso::TrigCoupling, FT::I32, 3},
-      {"", ":TRIGGER:SENSITIVITY 0.50", D, dso::TrigSensitivity, FT::F32, 0.5},
-      {"", ":TRIGGER:VIDEO:SENSITIVITY 5", D, dso::TrigSensitivity, FT::F32, 1},
-      {"", ":TRIGGER:HOLDOFF 0.000000010", D, dso::TrigHoldoff, FT::F32, 1e-7},
-      {"", ":TRIGGER:EDGE:SOURCE DIGITAL2", D, dso::TrigEdgeSource, FT::I32, 8},
-      {"", ":TRIGGER:EDGE:LEVEL 7.000000", D, dso::TrigEdgeLevel, FT::F32, 6},
-      {":CHANNEL1:OFFSET 1", ":TRIGGER:EDGE:LEVEL -9", D, dso::TrigEdgeLevel, FT::F32, -7},
-      {":TRIGGER:EDGE:SOURCE EXT", ":TRIGGER:EDGE:LEVEL 5", D, dso::TrigEdgeLevel, FT::F32, 1.2},
-      {":TRIGGER:EDGE:SOURCE EXT5", ":TRIGGER:EDGE:LEVEL 5", D, dso::TrigEdgeLevel, FT::F32, 5},
-      {":TRIGGER:EDGE:SOURCE ACLINE", ":TRIGGER:EDGE:LEVEL 1", D, dso::TrigEdgeLevel, FT::F32, 0},
-      {":CHANNEL1:PROBE 10", ":TRIGGER:PULSE:LEVEL 3", D, dso::TrigPulseLevel, FT::F32, 0.3f},
-      {":CHANNEL2:PROBE 10\n:TRIG:SLOP:SOUR CHAN2", ":TRIGGER:SLOPE:LEVELA 3", D, dso::TrigSlopeLevelA,
-       FT::F32, 0.3f},
-      {":TRIGGER:SLOPE:LEVELA -1", ":TRIGGER:SLOPE:LEVELB 1", D, dso::TrigSlopeLevelB, FT::F32, 1},
-      {":CHANNEL1:PROBE 10", ":TRIGGER:VIDEO:LEVEL 5", D, dso::TrigVideoLevel, FT::F32, 0.5},
-      {"", ":TRIGGER:PULSE:WIDTH 2.000000e-08", D, dso::TrigPulseWidth, FT::F32, 2e-8},
-      {"", ":TRIGGER:PULSE:MODE -LESSTHAN", D, dso::TrigPulseWhen, FT::I32, 4},
-      {"", ":TRIGGER:VIDEO:LINE 600", D, dso::TrigVideoLine, FT::U16, 525},
-      {":TRIG:VID:STAN PALSECAM\n:TRIG:VID:LINE 600", ":TRIGGER:VIDEO:STANDARD NTSC", D, dso::TrigVideoLine,
-       FT::U16, 525},
-      {"", ":TRIGGER:VIDEO:MODE ODDFIELD", D, dso::TrigVideoSync, FT::I32, 2},
-      {"", ":TRIGGER:SLOPE:TIME 20", D, dso::TrigSlopeTime, FT::F32, 10},
-  });
-  RunQueryCases({
-      {":CHANNEL1:PROBE 10\n:TRIGGER:PULSE:LEVEL 3", ":TRIGGER:PULSE:LEVEL?", "3"},
-      {":TRIGGER:EDGE:SOURCE DIGITAL15", ":TRIGGER:EDGE:SOURCE?", "DIGITAL15"},
-      {":TRIGGER:MODE SLOPE", ":TRIGGER:MODE?", "SLOPE"},
-      {":TRIGGER:PULSE:MODE +EQUAL", ":TRIGGER:PULSE:MODE?", "+EQUAL"},
-  });
+  const Case cases[] = {
+      {"", ":TRIG:MODE PULSE", "TrigType=1", "PULSE"},
+      {"", ":TRIG:MODE SLOPE", "TrigType=2", "SLOPE"},
+      {":TIM:MODE DELAYED", ":TRIG:MODE ALT", "CH2 Display=1, DelayedOn=0", "ALTERNATION"},
+      {"", ":TRIG:EDGE:SWE NORMAL", "TrigSweep=*", "NORMAL"},
+      {"", ":TRIG:DUR:SWE SINGLE", "TrigSweep=*", "SINGLE"},
+      {"", ":TRIG:COUP AC", "TrigCoupling=*", "AC"},
+      {"", ":TRIG:EDGE:COUP LF", "TrigCoupling=*", "LF"},
+      {"", ":TRIGGER:SENSITIVITY 0.50", "TrigSensitivity=0.5", "0.5"},
+      {"", ":TRIG:VID:SENS 5", "TrigSensitivity=1", "1"},
+      {"", ":TRIGGER:HOLDOFF 0.000000010", "TrigHoldoff=1e-7", "1e-07"},
+      {"", ":TRIG:EDGE:SOUR DIGITAL2", "TrigEdgeSource=*", "DIGITAL2"},
+      {"", ":TRIG:EDGE:SOUR dig15", "TrigEdgeSource=*", "DIGITAL15"},
+      {"", ":TRIGGER:EDGE:LEVEL 7.000000", "TrigEdgeLevel=6", "6"},  // 6 divisions of 1 V
+      {":CHAN1:OFFS 1", ":TRIG:EDGE:LEV -9", "TrigEdgeLevel=-7"},
+      {":TRIG:EDGE:SOUR EXT", ":TRIG:EDGE:LEV 5", "TrigEdgeLevel=1.2"},
+      {":TRIG:EDGE:SOUR EXT5", ":TRIG:EDGE:LEV 5", "TrigEdgeLevel=5"},
+      {":TRIG:EDGE:SOUR ACLINE", ":TRIG:EDGE:LEV 1", "TrigEdgeLevel=0"},
+      {":CHAN1:PROB 10", ":TRIG:PULS:LEV 3", "TrigPulseLevel=0.3", "3"},
+      {":CHAN2:PROB 10\n:TRIG:SLOP:SOUR CHAN2", ":TRIG:SLOP:LEVA 3", "TrigSlopeLevelA=0.3", "3"},
+      {":TRIG:SLOP:LEVA -1", ":TRIG:SLOP:LEVB 1", "TrigSlopeLevelB=1"},
+      {":CHAN1:PROB 10", ":TRIG:VID:LEV 5", "TrigVideoLevel=0.5", "5"},
+      {"", ":TRIGGER:PULSE:WIDTH 2.000000e-08", "TrigPulseWidth=2e-8", "2e-08"},
+      {"", ":TRIG:PULS:MODE -LESSTHAN", "TrigPulseWhen=*", "-LESSTHAN"},
+      {"", ":TRIG:PULS:MODE +EQUAL", "TrigPulseWhen=*", "+EQUAL"},
+      {"", ":TRIG:VID:LINE 600", "TrigVideoLine=525", "525"},
+      {":TRIG:VID:STAN PALSECAM\n:TRIG:VID:LINE 600", ":TRIG:VID:STAN NTSC", "TrigVideoLine=525"},
+      {"", ":TRIG:VID:MODE ODDFIELD", "TrigVideoSync=*", "ODDFIELD"},
+      {"", ":TRIG:SLOP:TIME 20", "TrigSlopeTime=10", "10"},
+  };
+  RunCases(cases);
 }
 
+// Pattern codes per digital channel: 0 must be 1, 1 must be 0, 2 ignored,
+// 3 / 4 the edge channel with flag 1 / 0.
 TEST(SimModelTest, PatternDurationAndAlternate) {
-  RunSetCases({
-      {"", ":TRIGGER:PATTERN:PATTERN 1,7,2,1", LA, la::TrigPattern + 0, FT::I32, 0},
-      {"", ":TRIGGER:PATTERN:PATTERN 1,7,2,1", LA, la::TrigPattern + 4, FT::I32, 1},
-      {"", ":TRIGGER:PATTERN:PATTERN 1,7,2,1", LA, la::TrigPattern + 8, FT::I32, 3},
-      {"", ":TRIGGER:PATTERN:PATTERN 1,7,2,1", LA, la::TrigPattern + 12, FT::I32, 2},
-      {"", ":TRIGGER:DURATION:PATTERN 65280,65280", LA, la::TrigDuration + 32, FT::I32, 0},
-      {"", ":TRIGGER:DURATION:PATTERN 0,32,5,0", LA, la::TrigDuration + 20, FT::I32, 4},
-      {"", ":TRIGGER:DURATION:QUALIFIER LESSTHAN", LA, la::TrigDurationQualifier, FT::I32, 1},
-      {"", ":TRIGGER:DURATION:TIME 1.000000e-06", LA, la::TrigDurationTime, FT::F64, 1e-6},
-      {":TRIG:ALT:SOUR CHANNEL2", ":TRIGGER:ALTERNATION:TYPE SLOPE", A, alt::AltTrigType[1], FT::I32, 2},
-      {":TRIG:ALT:SLOP:LEVA 1\n:TRIG:ALT:SLOP:LEVB 0.5", ":TRIGGER:ALTERNATION:SLOPE:LEVELA 0.2", A,
-       alt::SlopeLevelA[0], FT::F32, 0.5},
-      {":TRIG:ALT:SLOP:LEVA 0.1", ":TRIGGER:ALTERNATION:SLOPE:LEVELB 0.5", A, alt::SlopeLevelB[0], FT::F32,
-       0.1f},
-      {":TRIG:ALT:VID:STAN PALSECAM", ":TRIGGER:ALTERNATION:VIDEO:LINE 700", A, alt::VideoLine[0], FT::U16,
-       625},
-      {":CHAN2:PROB 10\n:TRIG:ALT:SOUR CHAN2", ":TRIG:ALT:EDGE:LEV 2", A, alt::EdgeLevel[1], FT::F32, 0.2f},
-      {":CHAN2:PROB 10\n:TRIG:ALT:SOUR CHAN2", ":TRIG:ALT:PULS:LEV 200", A, alt::PulseLevel[1], FT::F32, 6},
-      {"", ":TRIGGER:ALTERNATION:COUPLING AC", D, dso::TrigCoupling, FT::I32, 1},
-      {"", ":TRIGGER:ALTERNATION:COUPLING AC", A, alt::SlopeCoupling[0], FT::I32, 1},
-      {":TRIG:ALT:SOUR CHAN2", ":TRIGGER:ALTERNATION:SENSITIVITY 0.50", A, alt::VideoSensitivity[1], FT::F32,
-       0.5},
-      {"", ":TRIGGER:ALTERNATION:PULSE:HOLDOFF 2", A, alt::PulseHoldoff[0], FT::F32, 1.5},
-      {"", ":TRIGGER:ALTERNATION:EDGE:SLOPE NEGATIVE", A, alt::EdgeSlope[0], FT::I32, 1},
-  });
-  RunQueryCases({
-      {":TRIGGER:PATTERN:PATTERN 3,7", ":TRIGGER:PATTERN:PATTERN?", "3,7"},
-      {":TRIGGER:DURATION:PATTERN 0,32,5,0", ":TRIGGER:DURATION:PATTERN?", "0,32,5,0"},
-      {":CHAN2:PROB 10\n:TRIG:ALT:SOUR CHAN2\n:TRIG:ALT:EDGE:LEV 2", ":TRIG:ALT:EDGE:LEV?", "2"},
-      {":TRIG:ALT:SOUR CHAN2", ":TRIGGER:ALTERNATION:SOURCE?", "CHANNEL2"},
-  });
+  const Case cases[] = {
+      {"", ":TRIG:PATT:PATT 1,7,2,1",
+       "TrigPattern[0]=0, TrigPattern[1]=1, TrigPattern[2]=3, TrigPattern[3]=2", "1,7,2,1"},
+      {"", ":TRIG:PATT:PATT 3,7", "TrigPattern[2]=1", "3,7"},
+      {"", ":TRIG:DUR:PATT 65280,65280", "TrigDuration[8]=0", "65280,65280"},
+      {"", ":TRIG:DUR:PATT 0,32,5,0", "TrigDuration[5]=4", "0,32,5,0"},
+      {"", ":TRIG:DUR:QUAL LESSTHAN", "TrigDurationQualifier=*", "LESSTHAN"},
+      {"", ":TRIGGER:DURATION:TIME 1.000000e-06", "TrigDurationTime=1e-6", "1e-06"},
+      {":TRIG:ALT:SOUR CHANNEL2", ":TRIG:ALT:TYPE SLOPE", "CH2 AltTrigType=2", "SLOPE"},
+      {"", ":TRIG:ALT:SOUR CHAN2", "", "CHANNEL2"},
+      {":TRIG:ALT:SLOP:LEVA 1\n:TRIG:ALT:SLOP:LEVB 0.5", ":TRIG:ALT:SLOP:LEVA 0.2", "Slope LevelA=0.5",
+       "0.5"},
+      {":TRIG:ALT:SLOP:LEVA 0.1", ":TRIG:ALT:SLOP:LEVB 0.5", "Slope LevelB=0.1", "0.1"},
+      {":TRIG:ALT:VID:STAN PALSECAM", ":TRIG:ALT:VID:LINE 700", "Video Line=625", "625"},
+      {":CHAN2:PROB 10\n:TRIG:ALT:SOUR CHAN2", ":TRIG:ALT:EDGE:LEV 2", "CH2 Edge Level=0.2", "2"},
+      {":CHAN2:PROB 10\n:TRIG:ALT:SOUR CHAN2", ":TRIG:ALT:PULS:LEV 200", "CH2 Pulse Level=6", "60"},
+      {"", ":TRIG:ALT:COUP AC", "TrigCoupling=*, Edge Coupling=*, Pulse Coupling=*, Slope Coupling=*", "AC"},
+      {":TRIG:ALT:SOUR CHAN2", ":TRIG:ALT:SENS 0.50", "CH2 Video Sensitivity=0.5", "0.5"},
+      {"", ":TRIG:ALT:PULS:HOLD 2", "Pulse Holdoff=1.5", "1.5"},
+      {"", ":TRIG:ALT:EDGE:SLOP NEGATIVE", "Edge Slope=*", "NEGATIVE"},
+  };
+  RunCases(cases);
 }
 
 TEST(SimModelTest, LogicAnalyzer) {
-  RunSetCases({
-      {"", ":LA:DISPLAY ON", LA, la::LaEnable, FT::U8, 1},
-      {"", ":DIGITAL3:TURN OFF", LA, la::LaChanDisplay + 3, FT::U8, 0},
-      {"", ":DIGITAL3:TURN OFF", LA, la::LaGroup1, FT::U8, 0},
-      {":LA:GROUP2 OFF", ":LA:GROUP2 ON", LA, la::LaChanDisplay + 15, FT::U8, 1},
-      {":LA:GROUP2 OFF\n:DIGITAL8:TURN ON", ":DIGITAL15:TURN ON", LA, la::LaGroup2, FT::U8, 0},
-      {"", ":LA:THRESHOLD ECL", LA, la::LaThreshold, FT::F32, -1.3},
-      {"", ":LA:THRESHOLD 9", LA, la::LaUserThreshold, FT::F32, 8},
-      {"", ":LA:THRESHOLD 0.75", LA, la::LaThresholdType, FT::I32, 3},
-      {":TIMEBASE:FORMAT XY", ":LA:DISPLAY ON", LA, la::LaEnable, FT::U8, 0},
-  });
-  RunQueryCases({
-      {":LA:THRESHOLD CMOS", ":LA:THRESHOLD?", "CMOS"},
-      {":LA:THRESHOLD 0.75", ":LA:THRESHOLD?", "0.75"},
-      {":DIGITAL3:TURN OFF", ":LA:GROUP1?", "OFF"},
-  });
+  const Case cases[] = {
+      {"", ":LA:DISP ON", "LaEnable=1", "ON"},
+      {"", ":DIG3:TURN OFF", "LaChanDisplay[3]=0, LaGroup1=0", "OFF"},
+      {":DIG3:TURN OFF", ":LA:GRO1?", "", "OFF"},
+      {":LA:GRO2 OFF", ":LA:GRO2 ON", "LaChanDisplay[15]=1", "ON"},
+      {":LA:GRO2 OFF\n:DIG8:TURN ON", ":DIG15:TURN ON", "LaGroup2=0"},
+      {"", ":LA:THR ECL", "LaThreshold=-1.3", "ECL"},
+      {"", ":LA:THR CMOS", "LaThreshold=2.5", "CMOS"},
+      {"", ":LA:THR 9", "LaUserThreshold=8", "8"},
+      {"", ":LA:THR 0.75", "LaThresholdType=*, LaThreshold=0.75", "0.75"},
+      {":TIM:FORM XY", ":LA:DISP ON", "LaEnable=0", "OFF"},
+  };
+  RunCases(cases);
 }
 
 TEST(SimModelTest, SystemAndLan) {
-  RunSetCases({
-      {"", ":LAN:IP 10.1.168.192", D, dso::LanIp, FT::U32, 0x0A01A8C0},
-      {"", ":LAN:NETMASK 255.255.0.0", D, dso::LanNetmask, FT::U32, 0xFFFF0000},
-      {"", ":LAN:PORT 65535", D, dso::LanPort, FT::I16, -1},
-      {"", ":LAN:DHCP ON", D, dso::LanDhcp, FT::U8, 1},
-      {"", ":SELFCAL:ENABLE ON", D, dso::SelfCalEnable, FT::U8, 1},
-      {"", ":STOP", D, dso::RunState, FT::U8, 0},
-      {"", ":STOP", D, dso::TrigStatus, FT::I32, 1},
-      {":CHAN1:SCAL 0.2\n:STOP\n:CHAN1:SCAL 5", ":RUN", D, dso::ChanScaleAtStop[0], FT::F32, 0.2},
-      {":STOP", ":RUN", D, dso::RunState, FT::U8, 1},
-      {":TRIG:EDGE:SOUR CHAN2\n:CHAN1:OFFS 1", ":AUTO", D, dso::TrigEdgeSource, FT::I32, 0},
-      {":CHAN1:OFFS 1", ":AUTO", D, dso::ChanOffset[0], FT::F32, 0},
-      {":CHAN1:SCAL 0.2\n:LAN:PORT 80", ":DEFAULT", D, dso::ChanScale[0], FT::F32, 1},
-      {":CHAN1:SCAL 0.2\n:LAN:PORT 80", ":DEFAULT", D, dso::LanPort, FT::I16, 80},
-  });
-  RunQueryCases({
-      {"", ":LAN:MACADDRESS?", "02-4B-7A-53-49-4D"},
-      {"", ":LAN:IP?", "192.0.2.10"},
-      {":LAN:PORT 65535", ":LAN:PORT?", "65535"},
-      {":LAN:DHCP ON", ":LAN:DHCP?", "ON"},
-      {":SELFCAL:ENABLE ON", ":SELFCAL:ENABLE?", "ON"},
-  });
-  qxsim::Instrument in;
-  const std::string idn = in.Execute("*IDN?").value_or("");
-  EXPECT_EQ(std::count(idn.begin(), idn.end(), ','), 3) << idn;
-  EXPECT_FALSE(in.Execute(":INFO:FPGA?").value_or("").empty());
-  EXPECT_EQ(in.Execute(":SETUP:DSO?").value_or("").size(), 780u);
-  EXPECT_EQ(in.Execute(":SETUP:LA?").value_or("").size(), 260u);
-  EXPECT_EQ(in.Execute(":SETUP:ALT?").value_or("").size(), 396u);
+  const Case cases[] = {
+      {"", ":LAN:IP 10.1.168.192", "LanIp=0x0A01A8C0", "10.1.168.192"},
+      {"", ":LAN:NETM 255.255.0.0", "LanNetmask=0xFFFF0000", "255.255.0.0"},
+      {"", ":LAN:PORT 65535", "LanPort=-1", "65535"},
+      {"", ":LAN:DHCP ON", "LanDhcp=1", "ON"},
+      {"", ":SELF:ENAB ON", "SelfCalEnable=1", "ON"},
+      {"", ":STOP", "RunState=0, TrigStatus=1"},
+      {":CHAN1:SCAL 0.2\n:STOP\n:CHAN1:SCAL 5", ":RUN", "CH1 ScaleAtStop=0.2, RunState=1"},
+      {":TRIG:EDGE:SOUR CHAN2\n:CHAN1:OFFS 1", ":AUTO", "TrigEdgeSource=0, CH1 Offset=0"},
+      {":CHAN1:SCAL 0.2\n:LAN:PORT 80", ":DEFAULT", "CH1 Scale=1, LanPort=80"},
+  };
+  RunCases(cases);
 }
 
-// The forms a header may take, and lines that must change nothing.
+// The forms a header may take, and lines that must change nothing: the
+// refused line is the last of each entry, after its setup lines.
 TEST(SimModelTest, ScpiForms) {
   for (const char* line : {":CHANNEL1:SCALE 0.5", ":CHAN1:SCAL 0.5", ":channel1:scale 0.5",
                            "chan1:Scal +5e-1", "  :CHAN1:SCAL   0.5  "}) {
@@ -359,53 +316,36 @@ TEST(SimModelTest, ScpiForms) {
     EXPECT_EQ(in.Run(line).error, "") << line;
     EXPECT_EQ(in.Execute(":CHAN1:SCAL?").value_or(""), "0.5") << line;
   }
-  for (const char* line : {":CHANNEL3:SCALE 1",
-                           ":CHANNEL1:SCALE",
-                           ":CHANNEL1:SCALE abc",
-                           ":CHANN1:SCAL 1",
-                           ":CHANNEL:SCALE 1",
-                           ":CHANNEL1:SCALE 1e999",
-                           ":CHANNEL1:SCALE 1 2",
-                           ":RUN 1",
-                           ":LAN:MACADDRESS 1",
-                           "*IDN",
-                           ":CHAN1:SCAL? 1",
-                           ":RUN?",
-                           ":LAN:IP 1.2.3",
-                           ":LAN:IP 1.2.3.256",
-                           ":LAN:PORT 0",
-                           ":ACQUIRE:TYPE ",
-                           "::RUN",
-                           ":",
-                           "?",
-                           ":TRIGGER:PATTERN:PATTERN 1,2,3",
-                           ":TRIGGER:PATTERN:PATTERN 1,2,16,1",
-                           ":A:B:C:D:E:F:G:H:I",
-                           ":TRIG:ALT:SOUR EXT",
-                           "\x01\x02garbage:RUN",
-                           ":CHANNEL1:PROBE 0",
-                           ":TIMEBASE:SCALE -1"}) {
-    qxsim::Instrument in;
-    in.Run(":STOP");
-    const auto before = in.Block(BlockId::Dso);
-    const qxsim::Outcome outcome = in.Run(line);
-    EXPECT_NE(outcome.error, "") << line;
-    EXPECT_FALSE(outcome.reply) << line;
-    EXPECT_EQ(in.Block(BlockId::Dso), before) << line;
-    EXPECT_EQ(in.GetCounters().errors, 1u) << line;
-  }
-  qxsim::Instrument in;
-  in.Run(":TIMEBASE:SCALE 2e-9");
-  EXPECT_NE(in.Run(":TIMEBASE:MODE DELAYED").error, "");  // no smaller step to zoom into
-  in.Run(":TRIGGER:MODE ALTERNATION");
-  EXPECT_NE(in.Run(":TIMEBASE:FORMAT XY").error, "");
+  // By reason: unknown header; argument where none is taken, or a query with none; missing, malformed or
+  // out-of-range argument; a setting the instrument cannot take in its present state.
+  const std::vector<std::string> refused[] = {
+      {":CHANNEL3:SCALE 1", ":CHANN1:SCAL 1", ":CHANNEL:SCALE 1", "::RUN", ":", "?", ":A:B:C:D:E:F:G:H:I"},
+      {"\x01\x02garbage:RUN", ":RUN 1", ":LAN:MACADDRESS 1", "*IDN", ":CHAN1:SCAL? 1", ":RUN?"},
+      {":CHANNEL1:SCALE", ":ACQUIRE:TYPE ", ":CHANNEL1:SCALE abc", ":CHAN1:SCAL 1e999", ":CHAN1:SCAL 1 2"},
+      {":CHANNEL1:PROBE 0", ":TIMEBASE:SCALE -1", ":TRIG:ALT:SOUR EXT", ":LAN:PORT 0", ":LAN:IP 1.2.3"},
+      {":LAN:IP 1.2.3.256", ":TRIGGER:PATTERN:PATTERN 1,2,3", ":TRIGGER:PATTERN:PATTERN 1,2,16,1"},
+      {":TIM:SCAL 2e-9\n:TIM:MODE DELAYED", ":TRIG:MODE ALT\n:TIM:FORM XY"},  // no smaller step to zoom into
+  };
+  for (const auto& group : refused)
+    for (const std::string& text : group) {
+      SCOPED_TRACE(text);
+      qxsim::Instrument in;
+      const std::size_t cut = text.rfind('\n') + 1;  // 0 when there is no setup
+      in.Feed(":STOP\n" + text.substr(0, cut));
+      const Blocks before = Snapshot(in);
+      const qxsim::Outcome outcome = in.Run(text.substr(cut));
+      EXPECT_NE(outcome.error, "");
+      EXPECT_FALSE(outcome.reply);
+      EXPECT_EQ(Snapshot(in), before);
+      EXPECT_EQ(in.GetCounters().errors, 1u);
+    }
 }
 
 TEST(SimModelTest, LineAssembly) {
   qxsim::Instrument in;
-  const std::string terminated[] = {"*IDN?\r", "*IDN?\n", "*IDN?\r\n", std::string("*IDN?\r\0", 7), "*IDN?"};
   std::size_t replies = 0;
-  for (const std::string& bytes : terminated) replies += in.Feed(bytes).size();
+  for (const std::string& bytes : {"*IDN?\r"s, "*IDN?\n"s, "*IDN?\r\n"s, "*IDN?\r\0"s, "*IDN?"s})
+    replies += in.Feed(bytes).size();
   EXPECT_EQ(replies, 4u);  // the last line waits for its terminator
   EXPECT_EQ(in.Feed("\r").size(), 1u);
   EXPECT_EQ(in.GetCounters().empty, 0u);
@@ -415,7 +355,7 @@ TEST(SimModelTest, LineAssembly) {
 
   in.Feed(std::string(4097, 'A') + "\r");
   EXPECT_EQ(in.GetCounters().overlong, 1u);
-  EXPECT_EQ(in.Feed(std::string(4096, ' ') + "\r*IDN?\r").size(), 1u);
+  EXPECT_EQ(in.Feed(std::string(4096, ' ') + "\r*IDN?\r").size(), 1u);  // 4 KiB exactly is still a line
   EXPECT_EQ(in.GetCounters().overlong, 1u);
   EXPECT_EQ(in.Feed(std::string(10000, 'x') + "*IDN?\r*IDN?\r").size(), 1u);
   EXPECT_EQ(in.GetCounters().overlong, 2u);
