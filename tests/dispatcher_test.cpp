@@ -29,23 +29,28 @@ TEST_F(DispatcherTest, SendsOnlyWhereTheRouteSaysAndReadsBack) {
     const char* name;
     unsigned long cmd;
     unsigned int ctrl;
+    int var;
     std::vector<std::string> lines;
   } cases[] = {
-      {"self-calibration", CMD_SELFCAL, 0, Then({":SELFCAL:ENABLE ON"}, kReadBack)},
-      {"acquire", CMD_ACQUIRE, CTL_ACQ_TYPE, Then({":ACQUIRE:TYPE AVERAGE"}, kReadBack)},
-      {"acquire, unknown control", CMD_ACQUIRE, 0x123, {}},
-      {"cursor mode", CMD_CURSOR_MODE, CTL_CURSOR_MANUAL, {}},
-      {"misc", CMD_MISC, CTL_MISC_CURSOR_TRACK, {}},
-      {"interface, unknown control", CMD_INTERFACE, 0x123, {}},
-      {"reserved command", 0xC4C, 1, {}},
-      {"unknown command", 0x1234, 1, {}},
+      {"self-calibration on", CMD_SELFCAL, 0, 1, Then({":SELFCAL:ENABLE ON"}, kReadBack)},
+      {"self-calibration off, any control", CMD_SELFCAL, 0x5, 0, Then({":SELFCAL:ENABLE OFF"}, kReadBack)},
+      {"acquire", CMD_ACQUIRE, CTL_ACQ_TYPE, 1, Then({":ACQUIRE:TYPE AVERAGE"}, kReadBack)},
+      {"acquire, unknown control", CMD_ACQUIRE, 0x123, 1, {}},
+      {"cursor mode", CMD_CURSOR_MODE, CTL_CURSOR_MANUAL, 1, {}},
+      {"misc", CMD_MISC, CTL_MISC_CURSOR_TRACK, 1, {}},
+      {"interface, unknown control", CMD_INTERFACE, 0x123, 1, {}},
+      {"reserved command", 0xC4C, 1, 1, {}},
+      {"unknown command", 0x1234, 1, 1, {}},
   };
   for (const Case& c : cases) {
     socket.sent.clear();
     ScriptReadBack();
-    SetMsgVarInt(1);
+    SetMsgVarInt(c.var);
     Run(c.cmd, c.ctrl);
     EXPECT_EQ(socket.SentTexts(), c.lines) << c.name;
+    if (c.cmd == CMD_SELFCAL) {
+      EXPECT_EQ(setup.SelfCalEnable, c.var);
+    }
     socket.replies.clear();
     socket.inbox.clear();
   }
@@ -104,8 +109,7 @@ TEST_F(DispatcherTest, CursorModeKeysAndTheirRefusalInXY) {
   struct Case {
     unsigned long cmd;
     unsigned int ctrl;
-    int timeFormat;
-    int mode;
+    int timeFormat, mode;
     BYTE shown;
     bool refused;
   } cases[] = {
@@ -150,18 +154,6 @@ TEST_F(DispatcherTest, CursorCommandsAndApplyViewSetTheirFlagsFirst) {
   Run(CMD_APPLY_VIEW, 0x999);
   EXPECT_EQ(setup.AutoFlag0, 1);
   EXPECT_EQ(setup.AutoFlag1, 0);
-}
-
-TEST_F(DispatcherTest, SelfCalibrationSwitch) {
-  for (bool on : {true, false}) {
-    socket.sent.clear();
-    ScriptReadBack();
-    SetMsgVarbool(on);
-    Run(CMD_SELFCAL, 0x5);
-    EXPECT_EQ(setup.SelfCalEnable, on ? 1 : 0);
-    ASSERT_FALSE(socket.sent.empty());
-    EXPECT_EQ(socket.sent[0], qxtest::LanLine(on ? ":SELFCAL:ENABLE ON" : ":SELFCAL:ENABLE OFF"));
-  }
 }
 
 TEST_F(DispatcherTest, CmdBusyFromStartToEnd) {
