@@ -558,7 +558,8 @@ void SetMsgVarDouble(double value);
 void SetMsgVarLONG64(std::int64_t value);
 
 // Appends one command with the current message variable; false when the
-// queue (255 pending commands) is full. A refused post changes nothing.
+// queue (255 pending commands) is full, or for a command id of 0 or one
+// wider than 32 bits. A refused post changes nothing.
 bool QxPostIOCmd(unsigned long cmdId, unsigned int ctrlId, long value, CWnd* wnd1, CWnd* wnd2, CWnd* wnd3);
 // Takes the oldest pending command: its CmdId, or 0 when the queue is empty.
 long GetIOCmd();
@@ -735,7 +736,6 @@ float ValidPlaybackInterval(float interval);
 unsigned ValidRecordEndFrame(unsigned frames);
 int ValidRecordCurFrame(int frame);  // 1..RecordEndFrame, silently
 int ValidPlaybackCurFrm(int frame);  // PlayStartFrame..PlayEndFrame
-int ValidateAcqAvgNumber(int count);
 
 // ===========================================================================
 // 9. Queries

@@ -148,7 +148,11 @@ bool operator==(const CString& a, const CString& b) noexcept {
   return a.length_ == b.length_ && std::memcmp(a.data_, b.data_, static_cast<std::size_t>(a.length_)) == 0;
 }
 
-bool operator==(const CString& a, const char* b) noexcept { return b && std::strcmp(a.data_, b) == 0; }
+// The whole string counts: a text with a NUL inside is not the text before it.
+bool operator==(const CString& a, const char* b) noexcept {
+  return b && std::strlen(b) == static_cast<std::size_t>(a.length_) &&
+         std::memcmp(a.data_, b, static_cast<std::size_t>(a.length_)) == 0;
+}
 
 // Formats into a scratch buffer first: an argument may be this string itself.
 void CString::Format(const char* format, ...) {

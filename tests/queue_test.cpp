@@ -64,6 +64,14 @@ TEST_F(QueueTest, HoldsAtMost255AndRefusesWithoutDisturbingThePending) {
   EXPECT_TRUE(QxPostIOCmd(0x999, 1, 0, nullptr, nullptr, nullptr));
 }
 
+TEST_F(QueueTest, RefusesCommandIdsThatCannotBeToldApart) {
+  EXPECT_FALSE(QxPostIOCmd(0, 1, 0, nullptr, nullptr, nullptr));
+  EXPECT_FALSE(QxPostIOCmd(0x100000000ul + CMD_ACQUIRE, 1, 0, nullptr, nullptr, nullptr));
+  EXPECT_EQ(GetIOCmd(), 0);
+  EXPECT_TRUE(QxPostIOCmd(0xFFFFFFFFul, 1, 0, nullptr, nullptr, nullptr));
+  EXPECT_EQ(GetIOCmd(), 0xFFFFFFFFl);
+}
+
 TEST_F(QueueTest, IndicesWrapAround) {
   for (long i = 1; i <= 300; ++i) {
     SetMsgVarInt(static_cast<int>(i));

@@ -123,7 +123,7 @@ TEST_F(SystemStartTest, InterfaceSettingsFromTheDsoBlock) {
 }
 
 // Under the alternate trigger each spectrum follows its source channel's
-// time/div; a source that names no channel takes the main one.
+// time/div; a source other than CH1 counts as CH2.
 TEST_F(SystemStartTest, SpectrumDefaultsFollowTheTimebase) {
   qx::StoreF32(dso.Bytes + 0x138, 1e-3f);
   qx::StoreI32(dso.Bytes + 0x208, 4);     // alternation
@@ -136,7 +136,7 @@ TEST_F(SystemStartTest, SpectrumDefaultsFollowTheTimebase) {
   setup.FFTFullScreen = setup.TrigLevelShown = rgn.TrigLevelLineOn = 1;
   ServeBlocks();
   ASSERT_TRUE(QxInitSystem());
-  const float want[4] = {2500.0f, 5000.0f, 5000.0f, 5000.0f};
+  const float want[4] = {2500.0f, 2500.0f, 2500.0f, 5000.0f};
   for (int i = 0; i < 4; ++i) {
     EXPECT_FLOAT_EQ(setup.FFTTimeScale[i], want[i]) << i;
     EXPECT_FLOAT_EQ(setup.FFTTimeOffset[i], 7.0f * want[i]) << i;

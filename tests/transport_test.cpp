@@ -227,7 +227,9 @@ TEST_F(Transport, LanReplyFramingAndBounds) {
       {"prefix cut short", LanReply("abc").substr(0, 2), 0, 0, -1, "", "", 300, -1},
       {"payload cut short", LanReply("abcdefghij").substr(0, 7), 0, 0, 3, "abc", "", 300, -1},
       {"1-byte pieces with gaps", LanReply("QX,1"), 1, 2, 4, "QX,1", "", -1, -1},
-      {"each piece restarts the wait", LanReply("QX,1"), 1, 200, 4, "QX,1", "", -1, -1},
+      {"zero length in pieces: the last piece's count", LanReply(""), 3, 0, 1, "", "", 1, 3},
+      {"3 s is the bound of the whole reply", LanReply("QX,1"), 1, 200, -1, "", LanReply("QX,1").substr(2),
+       300, -1},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -287,7 +289,7 @@ TEST_F(Transport, DrainOfAnEndlessTalkerIsBounded) {
   } talker;
   QxMsgInit(&main, &setup, &rgn, &pos, &talker);
   BYTE reply[256];
-  EXPECT_EQ(ReadCommand("*IDN?", reply), 4);  // a zero prefix
+  EXPECT_EQ(ReadCommand("*IDN?", reply), 1);  // a zero prefix; its last piece was one byte
   EXPECT_EQ(talker.drains, 1 + qx::kReplyWaitTries);
 }
 

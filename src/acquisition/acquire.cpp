@@ -98,7 +98,7 @@ void AcquireHandler(unsigned int ctrlId, long, MsgVar var) {
 
 void ApplyMemoryDepthRule() {
   _QX_SETUP& s = Setup();
-  const MemoryDepths& depths = s.AcqMemFull == 1 ? kDepthFull : kDepthNormal;
+  const MemoryDepths& depths = s.AcqMemFull != 0 ? kDepthFull : kDepthNormal;
   const bool oneChannel = (s.ChanDisplay[0] == 1) != (s.ChanDisplay[1] == 1);
   if (s.TimeScale > kFastTimeScale)
     s.AcqMemDepth = depths.slow;

@@ -81,6 +81,9 @@ void SetMsgVarDouble(double value) {
 void SetMsgVarLONG64(std::int64_t value) { qx::SetBothWords(static_cast<std::uint64_t>(value)); }
 
 bool QxPostIOCmd(unsigned long cmdId, unsigned int ctrlId, long value, CWnd* wnd1, CWnd* wnd2, CWnd* wnd3) {
+  // A command id is a 32-bit word and 0 reads as an empty queue: neither
+  // such post can be told apart later, so it is refused like a full queue.
+  if (cmdId == 0 || cmdId > 0xFFFFFFFFul) return false;
   const unsigned next = (Frame.WriteIndex + 1) & qx::kQueueMask;
   if (next == Frame.ReadIndex) return false;  // full: the queue stays exactly as it was
   IOCmdSlot& slot = Frame.Queue[next];

@@ -64,10 +64,9 @@ void ResetFFTHorizontal(_QX_SETUP& s) {
     s.FFTZoomCode[i] = 4;
     s.FFTTimeOffsetDiv[i] = 7.0f;
     // Under the alternate trigger the spectrum follows its source channel's
-    // time/div; a source that names no channel falls back to the main one.
-    const int source = s.FFTSource[i];
-    const bool perChannel = s.TrigType == TRIG_ALTERNATION && (source == 0 || source == 1);
-    const double t = perChannel ? s.AltTimeScale[source] : s.TimeScale;
+    // time/div; any source other than CH1 counts as CH2.
+    const double t =
+        s.TrigType == TRIG_ALTERNATION ? s.AltTimeScale[s.FFTSource[i] == 0 ? 0 : 1] : s.TimeScale;
     // Single precision, as the instrument computes it; IEEE rounding turns a
     // zero or out-of-range time/div into an infinity rather than a fault.
     s.FFTTimeScale[i] = 100.0f / (20.0f * static_cast<float>(t));

@@ -85,22 +85,18 @@ struct Gathered {
   int last;   // result of the last Receive
 };
 
-// Receives exactly `want` bytes as a stream socket delivers them, in pieces.
-// Each retry is followed by a 10 ms pause; kReplyWaitTries retries without a
-// byte end the wait (3 s of silence), a piece restarts it.
-Gathered Gather(BYTE* into, int want) {
+// Receives `want` bytes as a stream socket delivers them, in pieces, each
+// retry followed by a 10 ms pause. `triesLeft` is the budget of the whole
+// reply, prefix and payload together: kReplyWaitTries pauses, 3 s in all.
+Gathered Gather(BYTE* into, int want, int& triesLeft) {
   char* buffer = reinterpret_cast<char*>(into);
   Gathered g{0, Socket().Receive(buffer, want)};
   if (g.last > 0) g.bytes = g.last < want ? g.last : want;
-  for (int idle = 0; g.bytes < want && idle < kReplyWaitTries;) {
+  while (g.bytes < want && triesLeft > 0) {
+    --triesLeft;
     g.last = Socket().Receive(buffer + g.bytes, want - g.bytes);
     Sleep(kReplyWaitStepMs);
-    if (g.last > 0) {
-      g.bytes += g.last < want - g.bytes ? g.last : want - g.bytes;
-      idle = 0;
-    } else {
-      ++idle;
-    }
+    if (g.last > 0) g.bytes += g.last < want - g.bytes ? g.last : want - g.bytes;
   }
   return g;
 }
@@ -108,18 +104,18 @@ Gathered Gather(BYTE* into, int want) {
 // Receives one LAN reply, storing at most `bound` payload bytes; the rest of
 // a longer reply stays on the socket for the next drain. Returns the payload
 // bytes stored; with no payload byte at all, the last receive's result. A
-// prefix that never completes returns the last length receive's result. A
-// length of 0 or below announces no payload: nothing is stored and the
-// prefix's 4 bytes are returned, so a negative length reads like an empty
-// reply rather than a failed one.
+// prefix that never completes, and a length of 0 or below, return the last
+// length receive's result: nothing is stored, so a negative length reads
+// like an empty reply rather than a failed one.
 int LanReceiveReply(BYTE* reply, int bound) {
+  int triesLeft = kReplyWaitTries;
   BYTE prefix[kPrefixBytes];
-  const Gathered length = Gather(prefix, kPrefixBytes);
+  const Gathered length = Gather(prefix, kPrefixBytes, triesLeft);
   if (length.bytes < kPrefixBytes) return length.last;
   Link.ReplyLength = LoadI32(prefix);
-  if (Link.ReplyLength <= 0) return kPrefixBytes;
+  if (Link.ReplyLength <= 0) return length.last;
   const int want = Link.ReplyLength < bound ? Link.ReplyLength : bound;
-  const Gathered payload = Gather(reply, want);
+  const Gathered payload = Gather(reply, want, triesLeft);
   return payload.bytes > 0 ? payload.bytes : payload.last;
 }
 

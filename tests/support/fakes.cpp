@@ -67,7 +67,7 @@ int ScriptedSocket::Receive(char* buffer, int length) {
   if (pieceBytes > 0) n = std::min<std::size_t>(n, static_cast<std::size_t>(pieceBytes));
   std::memcpy(buffer, inbox.data(), n);
   inbox.erase(0, n);
-  gapsLeft_ = gapsBetweenPieces;
+  gapsLeft_ = inbox.empty() ? 0 : gapsBetweenPieces;
   return static_cast<int>(n);
 }
 
