@@ -7,15 +7,6 @@ namespace qxsim::cmd {
 
 namespace dso = L::dso;
 
-namespace {
-const char* Number(const Call& call, double& value) {
-  const auto number = scpi::ParseNumber(call.argument);
-  if (!number) return call.argument.empty() ? kMissingArgument : kBadArgument;
-  value = *number;
-  return nullptr;
-}
-}  // namespace
-
 // Volts/div at the probe tip: the probe-free scale goes to its 1-2-5 step
 // between 2 mV and 10 V. The offset keeps its volts within the new range
 // (the model re-clamps it).

@@ -14,12 +14,6 @@ namespace alt = L::alt;
 namespace la = L::la;
 
 namespace {
-const char* Number(const Call& call, double& value) {
-  const auto number = scpi::ParseNumber(call.argument);
-  if (!number) return call.argument.empty() ? kMissingArgument : kBadArgument;
-  value = *number;
-  return nullptr;
-}
 
 int SourceOf(const Model& m, const Call& call) { return m.dso.I32(call.row.aux); }
 

@@ -18,6 +18,14 @@ inline constexpr Word kSources[] = {
 };
 inline constexpr Word kThresholds[] = {{"TTL", 0}, {"CMOS", 1}, {"ECL", 2}, {"USER", 3}};
 
+// The command's number argument into `value`; the refusal, or null.
+inline const char* Number(const Call& call, double& value) {
+  const auto number = scpi::ParseNumber(call.argument);
+  if (!number) return call.argument.empty() ? kMissingArgument : kBadArgument;
+  value = *number;
+  return nullptr;
+}
+
 // System (sim/cmd_system.cpp)
 std::string QueryIdentity(const Model&, const Call&);
 std::string QueryFpga(const Model&, const Call&);
