@@ -99,8 +99,8 @@ void RunCases(std::span<const Case> cases) {
     EXPECT_EQ(out.error, "");
     const Blocks after = Snapshot(in);
     ExpectConsistent(after);
-    std::istringstream spec(c.fields);
-    for (std::string item; std::getline(spec >> std::ws, item, ',');) {
+    std::istringstream wanted(c.fields);
+    for (std::string item; std::getline(wanted >> std::ws, item, ',');) {
       const std::string name = item.substr(0, item.find('=')), want = item.substr(item.find('=') + 1);
       bool f32 = false;
       const double got = Read(after, name, &f32), value = qx::ParseDouble(want.c_str(), nullptr);

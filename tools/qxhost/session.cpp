@@ -309,11 +309,11 @@ void Session::Help(const std::vector<std::string>& words) {
     out_ << "  " << usage << "\n      " << row.help << "\n";
     any = true;
   }
-  if (!topic.empty() && !any && topic != "show" && topic != "raw" && topic != "send" && topic != "query" &&
-      topic != "blocks")
-    out_ << "  no command begins with \"" << topic << "\"\n";
-  if (topic.empty() || topic == "show" || topic == "blocks" || topic == "raw" || topic == "send" ||
-      topic == "query") {
+  // The console's own words, which the general list explains.
+  const bool ownWord =
+      topic == "show" || topic == "blocks" || topic == "raw" || topic == "send" || topic == "query";
+  if (!topic.empty() && !any && !ownWord) out_ << "  no command begins with \"" << topic << "\"\n";
+  if (topic.empty() || ownWord) {
     out_ << "  show GROUP             print a group of record fields (show alone lists the groups)\n"
             "  blocks                 decode the three setup blocks as the instrument last sent them\n"
             "  raw CMD CTRL VALUE TYPE [DATA]  post any command (TYPE: none bool int uint float double "
