@@ -619,6 +619,47 @@ constexpr unsigned int CTL_IF_SELECT = 0xB0C;
 constexpr unsigned int CTL_LAN_DHCP = 0xB0E;
 constexpr unsigned int CTL_LAN_APPLY = 0xB0F;
 
+// Vertical channels (CMD_CHANNEL).
+
+// Math and FFT (CMD_MATH).
+
+// Reference waveforms (CMD_REF).
+
+// Logic analyzer (CMD_DIGITAL).
+
+// Timebase (CMD_TIMEBASE).
+
+// Trigger (CMD_TRIGGER).
+
+// Run control (CMD_RUN_CONTROL).
+
+// Display (CMD_DISPLAY).
+
+// Cursors (CMD_CURSOR_MANUAL, CMD_CURSOR_TRACK).
+
+// Pass/fail test (CMD_PASS_FAIL).
+
+// Record and playback (CMD_RECORD).
+
+// Measure (CMD_MEASURE).
+
+// What the library knows of a control: how it reads the message variable,
+// what the command's slot value names, and whether its line reaches the
+// instrument. Consoles and bindings take a control's type from here.
+enum QxVarType { QX_VAR_NONE, QX_VAR_BOOL, QX_VAR_BYTE, QX_VAR_INT, QX_VAR_UINT, QX_VAR_FLOAT, QX_VAR_DOUBLE,
+                 QX_VAR_INT64 };
+enum QxSlotKind { QX_SLOT_NONE, QX_SLOT_CHANNEL, QX_SLOT_MATH, QX_SLOT_REF, QX_SLOT_DIGITAL, QX_SLOT_GROUP,
+                  QX_SLOT_ALT_CHANNEL, QX_SLOT_CURSOR };
+struct QxControlInfo {
+  QxVarType varType;
+  QxSlotKind slot;
+  int slotCount;             // valid slot values 0..slotCount-1 (a channel takes 0 and 1)
+  bool reachesInstrument;    // the control's line is sent (by the dispatcher or the handler)
+  bool built;                // false while the instrument function is not built yet
+};
+// False for a command or control the library does not know.
+bool QxGetControlInfo(unsigned long cmdId, unsigned int ctrlId, QxControlInfo* info);
+
 // Window messages the library sends to the host's windows.
 constexpr UINT QX_MSG_MISC = 0xC34;    // to the main window after a CMD_MISC command
 constexpr UINT QX_MSG_NOTIFY = 0xC35;  // to the main window after every other command
