@@ -655,9 +655,8 @@ struct QxControlInfo {
   QxSlotKind slot;
   int slotCount;             // valid slot values 0..slotCount-1 (a channel takes 0 and 1)
   bool reachesInstrument;    // the control's line is sent (by the dispatcher or the handler)
-  bool built;                // false while the instrument function is not built yet
 };
-// False for a command or control the library does not know.
+// False for a command or control the library does not know (or not yet).
 bool QxGetControlInfo(unsigned long cmdId, unsigned int ctrlId, QxControlInfo* info);
 
 // Window messages the library sends to the host's windows.

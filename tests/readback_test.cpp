@@ -124,7 +124,7 @@ TEST_F(ReadBackTest, RowsTakeOverWhatTheInstrumentApplied) {
     rgn = _QX_RGN_SETUP{};
     rgn.UpperWaveRect = CRect(0, 100, 700, 200);
     rgn.TrigMarkRef = CPoint(366, 13);
-    qx::Link = qx::LinkState{};
+    QxMsgInit(&main, &setup, &rgn, &pos, &socket);
     row.arrange(setup);
     qx::ReadBackReconcile(row.ctrl, row.value);
     row.check(setup, rgn);

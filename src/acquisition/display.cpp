@@ -3,8 +3,9 @@
 
 namespace qx {
 
-void DisplayHandler(unsigned int, long, MsgVar) {
-  // not built yet
-}
+// not built yet: no controls, so the function sends and changes nothing.
+const ControlTable kDisplayTable = {.cmdId = CMD_DISPLAY};
+
+void DisplayHandler(unsigned int ctrlId, long value, MsgVar var) { RunControl(kDisplayTable, ctrlId, value, var); }
 
 }  // namespace qx

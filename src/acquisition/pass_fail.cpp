@@ -3,8 +3,9 @@
 
 namespace qx {
 
-void PassFailHandler(unsigned int, long, MsgVar) {
-  // not built yet
-}
+// not built yet: no controls, so the function sends and changes nothing.
+const ControlTable kPassFailTable = {.cmdId = CMD_PASS_FAIL};
+
+void PassFailHandler(unsigned int ctrlId, long value, MsgVar var) { RunControl(kPassFailTable, ctrlId, value, var); }
 
 }  // namespace qx

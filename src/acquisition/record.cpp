@@ -3,8 +3,9 @@
 
 namespace qx {
 
-void RecordHandler(unsigned int, long, MsgVar) {
-  // not built yet
-}
+// not built yet: no controls, so the function sends and changes nothing.
+const ControlTable kRecordTable = {.cmdId = CMD_RECORD};
+
+void RecordHandler(unsigned int ctrlId, long value, MsgVar var) { RunControl(kRecordTable, ctrlId, value, var); }
 
 }  // namespace qx

@@ -3,8 +3,9 @@
 
 namespace qx {
 
-void RunControlHandler(unsigned int, long, MsgVar) {
-  // not built yet
-}
+// not built yet: no controls, so the function sends and changes nothing.
+const ControlTable kRunControlTable = {.cmdId = CMD_RUN_CONTROL};
+
+void RunControlHandler(unsigned int ctrlId, long value, MsgVar var) { RunControl(kRunControlTable, ctrlId, value, var); }
 
 }  // namespace qx

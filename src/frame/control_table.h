@@ -107,9 +107,8 @@ struct ControlRow {
 struct ControlTable {
   unsigned long cmdId = 0;
   const char* subsystem = nullptr;  // ":ACQUIRE"; numbered slots use their own stem
-  std::span<const ControlRow> rows;
+  std::span<const ControlRow> rows = {};
   Step afterEach = nullptr;  // after every control that was not refused
-  bool built = true;         // false: a function not built yet (inert)
 };
 
 // Runs one control of a table: an id not in the table clears SendFlag.

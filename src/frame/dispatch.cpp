@@ -2,11 +2,11 @@
 // routes the command to its handler, sends what the handler built, lets the
 // read-back reconcile take over what the instrument applied, and tells the
 // host's windows what happened.
-#include <cstring>
-#include <iterator>
 
 #include "frame/handlers.h"
+#include "frame/command_text.h"
 #include "frame/messages.h"
+#include "link/handler_link.h"
 
 namespace qx {
 namespace {
@@ -54,9 +54,8 @@ void MiscCommand(unsigned int ctrlId, long, MsgVar) {
 void SelfCalCommand(unsigned int, long, MsgVar var) {
   _QX_SETUP& s = Setup();
   s.SelfCalEnable = VarByte(var);
-  Command.ParamString = s.SelfCalEnable == 1 ? "ON" : "OFF";
-  Command.CmdString = StrConnect(":SELFCAL", ":ENABLE", " ", Command.ParamString, "");
-  Command.QueryString = StrConnect(":SELFCAL", ":ENABLE?", "", "", "");
+  Command.ParamString = OnOff(s.SelfCalEnable == 1);
+  BuildCommandText(":SELFCAL", ":ENABLE");
 }
 
 void CursorManualCommand(unsigned int ctrlId, long value, MsgVar var) {
@@ -81,48 +80,45 @@ void ApplyViewCommand(unsigned int ctrlId, long value, MsgVar) {
 }
 
 // --- Routing ----------------------------------------------------------------
-// sendAtEnd false: the dispatcher sends nothing after the handler (such
-// handlers send what they need themselves or keep the change on the host).
-struct Route {
-  unsigned long cmdId;
-  HandlerFn handler;
-  bool sendAtEnd;
-};
+// The host's numbering leaves one function id unused; it routes nowhere.
+constexpr unsigned long kUnusedFunction = 0xC4C;
 
 constexpr Route kRoutes[] = {
-    {CMD_CURSOR_MODE, CursorModeCommand, false},
-    {CMD_SELFCAL, SelfCalCommand, true},
-    {CMD_MISC, MiscCommand, false},
-    {CMD_RUN_CONTROL, RunControlHandler, true},
-    {CMD_CHANNEL, ChannelHandler, true},
-    {CMD_MATH, MathHandler, false},
-    {CMD_REF, RefHandler, false},
-    {CMD_DIGITAL, DigitalHandler, true},
-    {CMD_TIMEBASE, TimebaseHandler, true},
-    {CMD_TRIGGER, TriggerHandler, true},
-    {CMD_ACQUIRE, AcquireHandler, true},
-    {CMD_DISPLAY, DisplayHandler, false},
-    {CMD_CURSOR_MANUAL, CursorManualCommand, false},
-    {CMD_CURSOR_TRACK, CursorTrackCommand, false},
-    {CMD_PASS_FAIL, PassFailHandler, false},
-    {CMD_RECORD, RecordHandler, false},
-    {CMD_MEASURE, MeasureHandler, false},
-    {0xC4C, nullptr, false},
-    {CMD_INTERFACE, InterfaceHandler, false},
-    {CMD_APPLY_VIEW, ApplyViewCommand, false},
+    {CMD_CURSOR_MODE, CursorModeCommand, RouteKind::HostOnly},
+    {CMD_SELFCAL, SelfCalCommand, RouteKind::SendWithReadBack},
+    {CMD_MISC, MiscCommand, RouteKind::HostOnly},
+    {CMD_RUN_CONTROL, RunControlHandler, RouteKind::SendWithReadBack},
+    {CMD_CHANNEL, ChannelHandler, RouteKind::SendWithReadBack},
+    {CMD_MATH, MathHandler, RouteKind::HandlerSends},
+    {CMD_REF, RefHandler, RouteKind::HostOnly},
+    {CMD_DIGITAL, DigitalHandler, RouteKind::SendWithReadBack},
+    {CMD_TIMEBASE, TimebaseHandler, RouteKind::SendWithReadBack},
+    {CMD_TRIGGER, TriggerHandler, RouteKind::SendWithReadBack},
+    {CMD_ACQUIRE, AcquireHandler, RouteKind::SendWithReadBack},
+    {CMD_DISPLAY, DisplayHandler, RouteKind::HostOnly},
+    {CMD_CURSOR_MANUAL, CursorManualCommand, RouteKind::HostOnly},
+    {CMD_CURSOR_TRACK, CursorTrackCommand, RouteKind::HostOnly},
+    {CMD_PASS_FAIL, PassFailHandler, RouteKind::HostOnly},
+    {CMD_RECORD, RecordHandler, RouteKind::HostOnly},
+    {CMD_MEASURE, MeasureHandler, RouteKind::HostOnly},
+    {kUnusedFunction, nullptr, RouteKind::HostOnly},
+    {CMD_INTERFACE, InterfaceHandler, RouteKind::HandlerSends},
+    {CMD_APPLY_VIEW, ApplyViewCommand, RouteKind::HandlerSends},
 };
-
-const Route* FindRoute(unsigned long cmdId) {
-  for (const Route& route : kRoutes)
-    if (route.cmdId == cmdId) return &route;
-  return nullptr;
-}
 
 void Notify(CWnd* window, unsigned long message, unsigned int ctrlId, long value) {
   window->SendMessage(static_cast<UINT>(message), ctrlId, value);
 }
 
 }  // namespace
+
+std::span<const Route> Routes() { return kRoutes; }
+
+const Route* FindRoute(unsigned long cmdId) {
+  for (const Route& route : kRoutes)
+    if (route.cmdId == cmdId) return &route;
+  return nullptr;
+}
 
 void Dispatch(unsigned long cmdId, MsgVar var, unsigned int ctrlId, long value, CWnd* wndA, CWnd* wndB) {
   _QX_RGN_SETUP& rgn = Rgn();
@@ -138,15 +134,11 @@ void Dispatch(unsigned long cmdId, MsgVar var, unsigned int ctrlId, long value, 
   // 2, 3. Route; rows that send nothing at the end force that.
   const Route* route = FindRoute(cmdId);
   if (route && route->handler) route->handler(ctrlId, value, var);
-  if (!route || !route->sendAtEnd) Command.SendFlag = false;
+  if (!route || route->kind != RouteKind::SendWithReadBack) Command.SendFlag = false;
 
   // 4, 5. Send whatever the handler left (an empty line goes out as a bare
   // carriage return and still reads back), then take over what was applied.
-  if (Setup().Connected == 1 && Command.SendFlag) {
-    std::memset(Command.ReplyBuffer, 0, sizeof Command.ReplyBuffer);
-    SendCommand(&Command.CmdString, Command.ReplyBuffer, Command.ReadBackFlag);
-    if (Command.ReadBackFlag) ReadBackReconcile(ctrlId, value);
-  }
+  if (Setup().Connected == 1 && Command.SendFlag) SendAndReconcile(Command.CmdString, ctrlId, value);
 
   // 6. The main window first, then the windows named with the command.
   if (ctrlId != CTL_STATUS_MESSAGE && Frame.MainWnd)

@@ -4,11 +4,24 @@
 // and leaves the command text in Command.CmdString for the dispatcher.
 #pragma once
 
+#include "frame/control_table.h"
 #include "frame/state.h"
 
 namespace qx {
 
 using HandlerFn = void (*)(unsigned int ctrlId, long value, MsgVar var);
+
+// What the dispatcher does after a function's handler: send the line it left
+// and read the blocks back, or nothing (the handler sent what it needed, or
+// the change stays on the host).
+enum class RouteKind { SendWithReadBack, HandlerSends, HostOnly };
+struct Route {
+  unsigned long cmdId;
+  HandlerFn handler;  // nullptr: nothing runs
+  RouteKind kind;
+};
+std::span<const Route> Routes();
+const Route* FindRoute(unsigned long cmdId);
 
 void RunControlHandler(unsigned int ctrlId, long value, MsgVar var);
 void ChannelHandler(unsigned int ctrlId, long value, MsgVar var);
@@ -25,6 +38,24 @@ void PassFailHandler(unsigned int ctrlId, long value, MsgVar var);
 void RecordHandler(unsigned int ctrlId, long value, MsgVar var);
 void MeasureHandler(unsigned int ctrlId, long value, MsgVar var);
 void InterfaceHandler(unsigned int ctrlId, long value, MsgVar var);
+
+// Each instrument function's control table (empty while not built yet).
+extern const ControlTable kRunControlTable;
+extern const ControlTable kChannelTable;
+extern const ControlTable kMathTable;
+extern const ControlTable kRefTable;
+extern const ControlTable kDigitalTable;
+extern const ControlTable kTimebaseTable;
+extern const ControlTable kTriggerTable;
+extern const ControlTable kAcquireTable;
+extern const ControlTable kDisplayTable;
+extern const ControlTable kCursorManualTable;
+extern const ControlTable kCursorTrackTable;
+extern const ControlTable kPassFailTable;
+extern const ControlTable kRecordTable;
+extern const ControlTable kMeasureTable;
+extern const ControlTable kInterfaceTable;
+
 // The two views a host applies after editing the records itself.
 void ApplyOffsetsHandler(unsigned int ctrlId, long value);
 void ApplyScalesHandler(unsigned int ctrlId, long value);

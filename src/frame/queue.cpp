@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "frame/state.h"
+#include "link/link_state.h"
 
 namespace qx {
 // Used until the host hands over its own objects, and for any it leaves null.
@@ -12,8 +13,11 @@ _QX_RGN_SETUP g_own_rgn;
 _QX_POS_SETUP g_own_pos;
 CWinSocket g_no_socket;
 
+// The library's whole state lives in these three objects; QxMsgInit starts
+// all of them over.
 FrameState Frame = {nullptr, &g_own_setup, &g_own_rgn, &g_own_pos, &g_no_socket, {}, {}, 0, 0, &Dispatch};
 CommandState Command;
+LinkState Link;
 
 std::int32_t VarInt(MsgVar v) { return static_cast<std::int32_t>(v.Low); }
 std::uint32_t VarUint(MsgVar v) { return v.Low; }
@@ -61,6 +65,10 @@ void QxMsgInit(CWnd* mainWnd, _QX_SETUP* setup, _QX_RGN_SETUP* rgn, _QX_POS_SETU
     slot.Value = 0;
     slot.Wnd1 = slot.Wnd2 = slot.Wnd3 = nullptr;
   }
+  // Nothing of an earlier instrument survives: its command strings, replies
+  // and block copies are gone.
+  qx::Command = qx::CommandState{};
+  qx::Link = qx::LinkState{};
 }
 
 void SetMsgVarbool(bool value) { Frame.Var.Low = (Frame.Var.Low & ~0xFFu) | (value ? 1u : 0u); }

@@ -3,9 +3,10 @@
 
 namespace qx {
 
-void TimebaseHandler(unsigned int, long, MsgVar) {
-  // not built yet
-}
+// not built yet: no controls, so the function sends and changes nothing.
+const ControlTable kTimebaseTable = {.cmdId = CMD_TIMEBASE};
+
+void TimebaseHandler(unsigned int ctrlId, long value, MsgVar var) { RunControl(kTimebaseTable, ctrlId, value, var); }
 
 // After the delayed scale changed: the delayed span inside the upper window
 // and the lower window's trigger-position marker follow it.

@@ -3,9 +3,10 @@
 
 namespace qx {
 
-void TriggerHandler(unsigned int, long, MsgVar) {
-  // not built yet
-}
+// not built yet: no controls, so the function sends and changes nothing.
+const ControlTable kTriggerTable = {.cmdId = CMD_TRIGGER};
+
+void TriggerHandler(unsigned int ctrlId, long value, MsgVar var) { RunControl(kTriggerTable, ctrlId, value, var); }
 
 void RebuildTrigLevelMarks() {
   // not built yet

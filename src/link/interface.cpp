@@ -8,6 +8,7 @@
 #include "frame/command_text.h"
 #include "frame/handlers.h"
 #include "frame/messages.h"
+#include "link/handler_link.h"
 
 namespace qx {
 namespace {
@@ -90,34 +91,46 @@ void LanUpdate(bool write) {
     BuildCommandText(":LAN", row.header);
     if (write) {
       // The MAC address is the instrument's own: it is read, never written.
-      if (row.param != LanParam::Mac) WriteCommand(Command.CmdString);
+      if (row.param != LanParam::Mac) SendLine(Command.CmdString);
       ReadCmdOPC();
     }
     std::memset(Command.ReplyBuffer, 0, sizeof Command.ReplyBuffer);
-    ReadCommand(Command.QueryString, Command.ReplyBuffer);
+    QueryLine(Command.QueryString, Command.ReplyBuffer);
     if (!TakeReply(s, row.param)) write = false;
   }
 }
 
+// While not connected nothing is written and nothing read back.
+void UpdateLanWhenConnected(Control&) {
+  if (Setup().Connected == 1) LanUpdate(true);
+}
+
+constexpr ControlRow kRows[] = {
+    {.ctrl = CTL_IF_SELECT,
+     .reads = Var::Uint,
+     .action =
+         [](Control& c) {
+           _QX_SETUP& s = Setup();
+           s.Connected = 1;
+           s.InterfaceType = c.u;
+           RaiseStatus(s.InterfaceType == 1 ? Msg::LanSelected : Msg::UsbSelected);
+         },
+     .leave = Leave::Host},
+    {.ctrl = CTL_LAN_DHCP,
+     .reads = Var::Byte,
+     .action =
+         [](Control& c) {
+           Setup().LanDhcp = c.byte;
+           UpdateLanWhenConnected(c);
+         },
+     .leave = Leave::Handler},
+    {.ctrl = CTL_LAN_APPLY, .action = UpdateLanWhenConnected, .leave = Leave::Handler},
+};
+
 }  // namespace
 
-void InterfaceHandler(unsigned int ctrlId, long, MsgVar var) {
-  _QX_SETUP& s = Setup();
-  switch (ctrlId) {
-    case CTL_IF_SELECT:
-      s.Connected = 1;
-      s.InterfaceType = VarUint(var);
-      RaiseStatus(s.InterfaceType == 1 ? Msg::LanSelected : Msg::UsbSelected);
-      break;
-    case CTL_LAN_DHCP:
-      s.LanDhcp = VarByte(var);
-      if (s.Connected == 1) LanUpdate(true);
-      break;
-    case CTL_LAN_APPLY:
-      if (s.Connected == 1) LanUpdate(true);
-      break;
-    default: break;
-  }
-}
+const ControlTable kInterfaceTable = {.cmdId = CMD_INTERFACE, .rows = kRows};
+
+void InterfaceHandler(unsigned int ctrlId, long value, MsgVar var) { RunControl(kInterfaceTable, ctrlId, value, var); }
 
 }  // namespace qx

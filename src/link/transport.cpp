@@ -15,9 +15,6 @@
 #include "usb_panel.h"
 
 namespace qx {
-
-LinkState Link;
-
 namespace {
 
 // The pause after a LAN line, by exact line: ":AUTO" makes the instrument

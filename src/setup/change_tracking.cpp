@@ -1,6 +1,7 @@
 // Change tracking, the at-stop snapshot, and the undo and redo slots, all
 // kept inside the settings record.
 #include "frame/state.h"
+#include "link/handler_link.h"
 
 void SetChangeSetting() {
   _QX_SETUP& s = qx::Setup();
@@ -18,7 +19,7 @@ void SetChangeSetting() {
     s.ChangeSettingPending = 1;
     if (qx::Frame.MainWnd) qx::Frame.MainWnd->SendMessage(QX_MSG_NOTIFY, CTL_SETTING_CHANGED, 0);
   }
-  if (r.ClearUsbPending) WriteCommand(":CLEARUSB");
+  if (r.ClearUsbPending) qx::SendLine(":CLEARUSB");
   if (qx::Frame.MainWnd) qx::Frame.MainWnd->SetTimer(QX_TIMER_CHANGE, QX_TIMER_CHANGE_MS, nullptr);
   r.ClearUsbPending = 0;
 }

@@ -3,13 +3,15 @@
 
 namespace qx {
 
-void CursorManualHandler(unsigned int, long, MsgVar) {
-  // not built yet
-}
+// not built yet: no controls, so the function sends and changes nothing.
+const ControlTable kCursorManualTable = {.cmdId = CMD_CURSOR_MANUAL};
 
-void CursorTrackHandler(unsigned int, long, MsgVar) {
-  // not built yet
-}
+void CursorManualHandler(unsigned int ctrlId, long value, MsgVar var) { RunControl(kCursorManualTable, ctrlId, value, var); }
+
+// not built yet: no controls, so the function sends and changes nothing.
+const ControlTable kCursorTrackTable = {.cmdId = CMD_CURSOR_TRACK};
+
+void CursorTrackHandler(unsigned int ctrlId, long value, MsgVar var) { RunControl(kCursorTrackTable, ctrlId, value, var); }
 
 }  // namespace qx
 

@@ -3,9 +3,10 @@
 
 namespace qx {
 
-void ChannelHandler(unsigned int, long, MsgVar) {
-  // not built yet
-}
+// not built yet: no controls, so the function sends and changes nothing.
+const ControlTable kChannelTable = {.cmdId = CMD_CHANNEL};
+
+void ChannelHandler(unsigned int ctrlId, long value, MsgVar var) { RunControl(kChannelTable, ctrlId, value, var); }
 
 void ApplyOffsetsHandler(unsigned int, long) {
   // not built yet

@@ -3,8 +3,9 @@
 
 namespace qx {
 
-void DigitalHandler(unsigned int, long, MsgVar) {
-  // not built yet
-}
+// not built yet: no controls, so the function sends and changes nothing.
+const ControlTable kDigitalTable = {.cmdId = CMD_DIGITAL};
+
+void DigitalHandler(unsigned int ctrlId, long value, MsgVar var) { RunControl(kDigitalTable, ctrlId, value, var); }
 
 }  // namespace qx

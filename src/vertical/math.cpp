@@ -3,8 +3,9 @@
 
 namespace qx {
 
-void MathHandler(unsigned int, long, MsgVar) {
-  // not built yet
-}
+// not built yet: no controls, so the function sends and changes nothing.
+const ControlTable kMathTable = {.cmdId = CMD_MATH};
+
+void MathHandler(unsigned int ctrlId, long value, MsgVar var) { RunControl(kMathTable, ctrlId, value, var); }
 
 }  // namespace qx

@@ -3,8 +3,9 @@
 
 namespace qx {
 
-void RefHandler(unsigned int, long, MsgVar) {
-  // not built yet
-}
+// not built yet: no controls, so the function sends and changes nothing.
+const ControlTable kRefTable = {.cmdId = CMD_REF};
+
+void RefHandler(unsigned int ctrlId, long value, MsgVar var) { RunControl(kRefTable, ctrlId, value, var); }
 
 }  // namespace qx

@@ -132,7 +132,6 @@ void LibraryTest::SetUp() {
   setup.Connected = 1;
   setup.InterfaceType = 1;
   QxMsgInit(&main, &setup, &rgn, &pos, &socket);
-  qx::Link = qx::LinkState{};
 }
 
 void LibraryTest::TearDown() {
