@@ -707,8 +707,14 @@ void SaveRedoSetup();
 
 void GetAcqSaRate();
 void GetTimeScalePara();
+void GetRefScreenPara(int ref);
 void RebuildRgnSetup();
+void RebuildRefPos();
 void RebuildCursorDiv();
+void RebuildCursorPt();
+CPoint GetCursorPt(CPoint reference, float divisions, CRect window, bool horizontal);
+CRect CursorWindowRect(std::int32_t source);
+CPoint GetLaOffsetPoint(float position, CRect rect);
 
 // ===========================================================================
 // 8. Value validators
@@ -786,5 +792,16 @@ bool GetMathEnabled();
 bool GetMathEnabledStop();
 bool GetFFTOperator();
 bool GetFFTSplitScreen();
+
+// Trigger.
+int GetTrigSource();
+void GetTrigChanUnit(CString& unit);
+float GetTrigLevelValue(_QX_TRIG_TYPE type, int which, int which2);
+
+// Timebase.
+void SetTimeBase(std::int64_t& mainScalePs, std::int64_t mainOffsetPs, std::int64_t& delayedScalePs,
+                 std::int64_t& delayedOffsetPs, bool mainChanged);
+double GetDelayedOffset(double scale, double offset, CRect rect, CPoint point);
+std::int64_t ConvertToLONG(float value, int digits);
 
 #include "QxCommon.h"

@@ -68,5 +68,12 @@ void ReadBackReconcile(unsigned int ctrlId, long value);
 void ApplyMemoryDepthRule();     // acquire: depth from mode, timebase and channels
 void RebuildTrigLevelMarks();    // trigger: the trigger-level marker points
 void UpdateDelayedScaleMarks();  // timebase: delayed span and its trigger marker
+// Math: the unit of a result from its sources' units, and a spectrum's
+// horizontal scale from the time base it follows.
+const char* MathUnitFor(const char* a, const char* b, std::int32_t op);
+float FFTHorizScaleFor(int slot);
+// References: seconds and picosecond copies of the reference time bases.
+void RefTimeFromPs();
+void RefTimeToPs();
 
 }  // namespace qx

@@ -19,3 +19,17 @@ void UpdateDelayedScaleMarks() {
 }
 
 }  // namespace qx
+
+void SetTimeBase(std::int64_t&, std::int64_t, std::int64_t&, std::int64_t&, bool) {
+  // not built yet
+}
+
+double GetDelayedOffset(double, double, CRect, CPoint) {
+  // not built yet
+  return 0;
+}
+
+std::int64_t ConvertToLONG(float, int) {
+  // not built yet
+  return 0;
+}

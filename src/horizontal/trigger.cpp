@@ -13,3 +13,17 @@ void RebuildTrigLevelMarks() {
 }
 
 }  // namespace qx
+
+int GetTrigSource() {
+  // not built yet
+  return 0;
+}
+
+void GetTrigChanUnit(CString&) {
+  // not built yet
+}
+
+float GetTrigLevelValue(_QX_TRIG_TYPE, int, int) {
+  // not built yet
+  return 0;
+}

@@ -18,3 +18,17 @@ void CursorTrackHandler(unsigned int ctrlId, long value, MsgVar var) { RunContro
 void RebuildCursorDiv() {
   // not built yet
 }
+
+void RebuildCursorPt() {
+  // not built yet
+}
+
+CPoint GetCursorPt(CPoint, float, CRect, bool) {
+  // not built yet
+  return CPoint(0, 0);
+}
+
+CRect CursorWindowRect(std::int32_t) {
+  // not built yet
+  return CRect(0, 0, 0, 0);
+}

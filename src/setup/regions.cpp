@@ -4,3 +4,12 @@
 void RebuildRgnSetup() {
   // not built yet
 }
+
+void RebuildRefPos() {
+  // not built yet
+}
+
+CPoint GetLaOffsetPoint(float, CRect) {
+  // not built yet
+  return CPoint(0, 0);
+}

@@ -9,3 +9,7 @@ void GetAcqSaRate() {
 void GetTimeScalePara() {
   // not built yet
 }
+
+void GetRefScreenPara(int) {
+  // not built yet
+}

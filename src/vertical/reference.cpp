@@ -8,4 +8,12 @@ const ControlTable kRefTable = {.cmdId = CMD_REF};
 
 void RefHandler(unsigned int ctrlId, long value, MsgVar var) { RunControl(kRefTable, ctrlId, value, var); }
 
+void RefTimeFromPs() {
+  // not built yet
+}
+
+void RefTimeToPs() {
+  // not built yet
+}
+
 }  // namespace qx
