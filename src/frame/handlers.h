@@ -68,6 +68,11 @@ void ReadBackReconcile(unsigned int ctrlId, long value);
 void ApplyMemoryDepthRule();     // acquire: depth from mode, timebase and channels
 void RebuildTrigLevelMarks();    // trigger: the trigger-level marker points
 void UpdateDelayedScaleMarks();  // timebase: delayed span and its trigger marker
+// Timebase appliers of the views a host edited (flags: 0x100 scale, 0x1000
+// offset), called by the apply-view controls.
+void ApplyTimeBase(unsigned int ctrlId, long value, unsigned int flags);
+void ApplyDelayedTimeBase(unsigned int ctrlId, long value, unsigned int flags);
+void ApplyAltTimeBase(unsigned int ctrlId, int channel, std::int32_t window, unsigned int flags);
 // Math: the unit of a result from its sources' units, and a spectrum's
 // horizontal scale from the time base it follows.
 const char* MathUnitFor(const char* a, const char* b, std::int32_t op);

@@ -18,6 +18,18 @@ void UpdateDelayedScaleMarks() {
   r.TrigMarkLower = GetTrigOffsetPt(s.DelayedScale, s.DelayedOffset, r.TrigMarkRef2);
 }
 
+void ApplyTimeBase(unsigned int, long, unsigned int) {
+  // not built yet
+}
+
+void ApplyDelayedTimeBase(unsigned int, long, unsigned int) {
+  // not built yet
+}
+
+void ApplyAltTimeBase(unsigned int, int, std::int32_t, unsigned int) {
+  // not built yet
+}
+
 }  // namespace qx
 
 void SetTimeBase(std::int64_t&, std::int64_t, std::int64_t&, std::int64_t&, bool) {
