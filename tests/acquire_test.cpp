@@ -59,40 +59,6 @@ TEST_F(AcquireTest, EachControlSendsItsLineThenReadsTheBlocksBack) {
   }
 }
 
-TEST_F(AcquireTest, StoresWhatTheControlsCarry) {
-  setup.Connected = 0;
-  RunInt(CMD_ACQUIRE, CTL_ACQ_TYPE, 7);
-  EXPECT_EQ(setup.AcqType, 7);
-  RunInt(CMD_ACQUIRE, CTL_ACQ_AVERAGES, 6);
-  EXPECT_EQ(setup.AcqAverages, 8u);
-  SetMsgVarUINT(524288);
-  Run(CMD_ACQUIRE, CTL_ACQ_MEMORY);
-  EXPECT_EQ(setup.AcqMemDepth, 524288u);
-  EXPECT_EQ(setup.AcqMemFull, 1);
-  EXPECT_EQ(rgn.RedrawFlag2, 1);
-  EXPECT_EQ(rgn.RedrawFlag4, 1);
-  RunFloat(CMD_ACQUIRE, CTL_ACQ_SAMPLE_RATE, 1e9f);
-  EXPECT_EQ(setup.AcqSampleRate, 1e9f);
-  EXPECT_EQ(std::string(qx::Command.ParamString), "1000000000.000000");
-  RunFloat(CMD_ACQUIRE, CTL_ACQ_SAMPLE_RATE2, 2.5e6f);
-  EXPECT_EQ(setup.AcqSampleRate2, 2.5e6f);
-}
-
-TEST_F(AcquireTest, NotANumberIsRefusedAndNothingIsSent) {
-  setup.AcqSampleRate = 5.0f;
-  RunFloat(CMD_ACQUIRE, CTL_ACQ_SAMPLE_RATE, std::nanf(""));
-  EXPECT_EQ(setup.AcqSampleRate, 5.0f);
-  EXPECT_TRUE(socket.sent.empty());
-  EXPECT_EQ(main.messages.size(), 1u);
-}
-
-TEST_F(AcquireTest, UnknownControlChangesAndSendsNothing) {
-  _QX_SETUP before = setup;
-  RunInt(CMD_ACQUIRE, 0x6F9, 1);
-  EXPECT_TRUE(socket.sent.empty());
-  EXPECT_EQ(std::memcmp(&before, &setup, sizeof setup), 0);
-}
-
 // What the instrument applied replaces what was asked for.
 TEST_F(AcquireTest, ReadBackTakesOverTheInstrumentsValues) {
   qx::StoreU16(dso.Bytes + 0x1C8, 5);

@@ -63,6 +63,7 @@ void ApplyScalesHandler(unsigned int ctrlId, long value);
 // After a send with read-back: takes over what the instrument applied for
 // the control just sent.
 void ReadBackReconcile(unsigned int ctrlId, long value);
+bool HasReadBackRow(unsigned int ctrlId);
 
 // Follow-ups the reconcile shares with the handlers.
 void ApplyMemoryDepthRule();     // acquire: depth from mode, timebase and channels

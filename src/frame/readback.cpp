@@ -237,6 +237,8 @@ const ReadBackRow* FindRow(unsigned int ctrlId) {
 
 }  // namespace
 
+bool HasReadBackRow(unsigned int ctrlId) { return FindRow(ctrlId) != nullptr; }
+
 void ReadBackReconcile(unsigned int ctrlId, long value) {
   const ReadBackRow* row = FindRow(ctrlId);
   if (!row) return;
