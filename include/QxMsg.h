@@ -634,14 +634,48 @@ constexpr unsigned int CTL_LAN_APPLY = 0xB0F;
 // Run control (CMD_RUN_CONTROL).
 
 // Display (CMD_DISPLAY).
+constexpr unsigned int CTL_DISP_TYPE = 0x86B;
+constexpr unsigned int CTL_DISP_GRID = 0x86C;
+constexpr unsigned int CTL_DISP_FLAG = 0x86D;
+constexpr unsigned int CTL_DISP_CLEAR = 0x86E;
+constexpr unsigned int CTL_DISP_WAVE_INTENSITY = 0x875;
+constexpr unsigned int CTL_DISP_GRID_INTENSITY = 0x87F;
+constexpr unsigned int CTL_DISP_LOCK = 0x880;
 
 // Cursors (CMD_CURSOR_MANUAL, CMD_CURSOR_TRACK).
 
 // Pass/fail test (CMD_PASS_FAIL).
+constexpr unsigned int CTL_PF_ENABLE = 0x915;
+constexpr unsigned int CTL_PF_SOURCE = 0x916;
+constexpr unsigned int CTL_PF_RUN = 0x917;
+constexpr unsigned int CTL_PF_OPTION = 0x918;
+constexpr unsigned int CTL_PF_HORIZ_RANGE = 0x919;
+constexpr unsigned int CTL_PF_VERT_RANGE = 0x91A;
+constexpr unsigned int CTL_PF_FLAG1 = 0x91B;
+constexpr unsigned int CTL_PF_FLAG2 = 0x91C;
+constexpr unsigned int CTL_PF_DISPLAY = 0x91D;
 
 // Record and playback (CMD_RECORD).
+constexpr unsigned int CTL_REC_SOURCE = 0x97A;
+constexpr unsigned int CTL_REC_INTERVAL = 0x97B;
+constexpr unsigned int CTL_REC_END_FRAME = 0x97D;
+constexpr unsigned int CTL_REC_START = 0x980;
+constexpr unsigned int CTL_REC_STOP = 0x981;  // value: the host's const QxRecordData*
+constexpr unsigned int CTL_REC_REFUSED = 0x982;
+constexpr unsigned int CTL_PLAY_INTERVAL = 0x9A3;
+constexpr unsigned int CTL_PLAY_FRAME = 0x9A6;
+constexpr unsigned int CTL_PLAY_MODE = 0x9A7;
+constexpr unsigned int CTL_PLAY_REPLAY = 0x9A9;  // value: the control that started playback
+constexpr unsigned int CTL_PLAY_LEAVE = 0x9AA;
+// The play key: as the value of replay or resume, playback continues.
+constexpr unsigned int CTL_PLAY_CONTINUE = 0x9AD;
+constexpr unsigned int CTL_PLAY_STEP_BACK = 0x9AE;
+constexpr unsigned int CTL_PLAY_RESUME = 0x9AF;  // value: the control that started playback
 
 // Measure (CMD_MEASURE).
+constexpr unsigned int CTL_MEASURE_ALL = 0x8E3;  // variable: the source
+constexpr unsigned int CTL_MEASURE_ADD = 0x8E4;  // value: the source; variable: the type
+constexpr unsigned int CTL_MEASURE_CLEAR = 0x8E7;
 
 // What the library knows of a control: how it reads the message variable,
 // what the command's slot value names, and whether its line reaches the
