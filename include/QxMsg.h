@@ -623,9 +623,29 @@ constexpr unsigned int CTL_LAN_APPLY = 0xB0F;
 
 // Math and FFT (CMD_MATH).
 
-// Reference waveforms (CMD_REF).
+// Reference waveforms (CMD_REF). The slot value names the reference, 0..3.
+constexpr unsigned int CTL_REF_SOURCE = 0x591;       // int: 0 CH1, 1 CH2, 2..5 math slots 1..4
+constexpr unsigned int CTL_REF_OPTION = 0x592;       // int
+constexpr unsigned int CTL_REF_DISPLAY = 0x593;      // byte
+constexpr unsigned int CTL_REF_SCALE = 0x59B;        // float, units per division
+constexpr unsigned int CTL_REF_OFFSET = 0x5A5;       // float
+constexpr unsigned int CTL_REF_TIME_SCALE = 0x5AF;   // double, seconds (hertz for an FFT reference)
+constexpr unsigned int CTL_REF_TIME_OFFSET = 0x5B9;  // double
+constexpr unsigned int CTL_REF_FILLED = 0x5C3;       // the host copied a trace into the slot
+constexpr unsigned int CTL_REF_SNAPSHOT = 0x5CD;     // take the acquisition's rate and depth
 
-// Logic analyzer (CMD_DIGITAL).
+// Logic analyzer (CMD_DIGITAL). Per-channel controls take the channel 0..15
+// as the slot value.
+constexpr unsigned int CTL_LA_DISPLAY = 0x5F5;         // byte
+constexpr unsigned int CTL_LA_CHANNEL = 0x5FF;         // byte, slot = channel
+constexpr unsigned int CTL_LA_GROUP1 = 0x600;          // byte: D0..D7
+constexpr unsigned int CTL_LA_GROUP2 = 0x601;          // byte: D8..D15
+constexpr unsigned int CTL_LA_THRESHOLD_TYPE = 0x609;  // int: 0 TTL, 1 CMOS, 2 ECL, 3 USER
+constexpr unsigned int CTL_LA_THRESHOLD = 0x60A;       // float: the user threshold, sent while USER
+constexpr unsigned int CTL_LA_USER_THRESHOLD = 0x60E;  // float: stored only
+constexpr unsigned int CTL_LA_POSITION = 0x613;        // float, divisions; slot = channel
+constexpr unsigned int CTL_LA_SIZE = 0x61D;            // int: 0 wide, other compact
+constexpr unsigned int CTL_LA_DEFAULT = 0x61E;         // default positions
 
 // Timebase (CMD_TIMEBASE).
 

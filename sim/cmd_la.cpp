@@ -1,5 +1,6 @@
 // Logic analyzer commands: channels, the two groups of eight, the threshold.
 #include <algorithm>
+#include <cmath>
 
 #include "sim/handlers.h"
 
@@ -45,8 +46,10 @@ const char* SetThreshold(Model& m, const Call& call) {
   }
   const auto volts = scpi::ParseNumber(call.argument);
   if (!volts) return call.argument.empty() ? kMissingArgument : kBadArgument;
+  // The threshold DAC moves in 50 mV steps: the nearest step is applied.
+  const double held = std::clamp(*volts, -limits::kMaxUserThreshold, limits::kMaxUserThreshold);
   const float user =
-      static_cast<float>(std::clamp(*volts, -limits::kMaxUserThreshold, limits::kMaxUserThreshold));
+      static_cast<float>(std::round(held / limits::kUserThresholdStep) * limits::kUserThresholdStep);
   m.la.SetI32(la::LaThresholdType, 3);
   m.la.SetF32(la::LaUserThreshold, user);
   m.la.SetF32(la::LaThreshold, user);

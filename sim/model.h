@@ -102,6 +102,7 @@ constexpr double kMinHoldoff = 1e-7, kMaxHoldoff = 1.5;               // seconds
 constexpr double kMinTimeCondition = 2e-8, kMaxTimeCondition = 10.0;  // pulse width, slope, duration
 constexpr double kMinFilter = 0.005, kMaxFilter = 0.495;
 constexpr double kMaxUserThreshold = 8.0;
+constexpr double kUserThresholdStep = 0.05;
 constexpr int kNtscLines = 525, kPalLines = 625;
 constexpr int kMinAveragesExp = 1, kMaxAveragesExp = 8;  // 2 to 256 averages
 

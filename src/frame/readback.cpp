@@ -109,14 +109,14 @@ constexpr ReadBackRow kRows[] = {
        GetAcqSaRate();
      }},
     // Logic analyzer thresholds
-    {{0x60A},
+    {{CTL_LA_THRESHOLD},
      Scope::Global,
      [](int) {
        _QX_SETUP& s = Setup();
        if (TakeWhenDifferent(s.LaThreshold, LoadF32(La(la::LaThreshold))) && s.LaThresholdType == 3)
          s.LaUserThreshold = s.LaThreshold;
      }},
-    {{0x60E}, Scope::Global, [](int) { Setup().LaUserThreshold = LoadF32(La(la::LaUserThreshold)); }},
+    {{CTL_LA_USER_THRESHOLD}, Scope::Global, [](int) { Setup().LaUserThreshold = LoadF32(La(la::LaUserThreshold)); }},
     // Timebase
     {{0x659},
      Scope::Global,
