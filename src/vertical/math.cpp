@@ -100,7 +100,8 @@ float SpectrumProbe(int s) { return Setup().ChanProbe[SourceChannel(Setup().FFTS
 // The spectrum's horizontal offset keeps its divisions when its scale changes.
 void KeepOffsetDivisions(int s) {
   _QX_SETUP& st = Setup();
-  st.FFTTimeOffset[s] = ValidateFFTHorizOffset(st.FFTTimeOffsetDiv[s] * st.FFTTimeScale[s], st.FFTTimeScale[s]);
+  st.FFTTimeOffset[s] =
+      ValidateFFTHorizOffset(st.FFTTimeOffsetDiv[s] * st.FFTTimeScale[s], st.FFTTimeScale[s]);
 }
 
 void FollowTimebase(int s) {
@@ -119,10 +120,14 @@ CRect RectOf(Window w) {
 
 CPoint& MarkerOf(Window w, int s) {
   _QX_RGN_SETUP& r = Rgn();
-  return w == Window::Main ? r.MathOffsetPtMain[s] : w == Window::Upper ? r.MathOffsetPtUpper[s] : r.MathOffsetPtLower[s];
+  return w == Window::Main    ? r.MathOffsetPtMain[s]
+         : w == Window::Upper ? r.MathOffsetPtUpper[s]
+                              : r.MathOffsetPtLower[s];
 }
 
-void Place(Window w, int s, float scale, float offset) { MarkerOf(w, s) = GetVoltOffsetPt(scale, offset, RectOf(w)); }
+void Place(Window w, int s, float scale, float offset) {
+  MarkerOf(w, s) = GetVoltOffsetPt(scale, offset, RectOf(w));
+}
 
 void PlaceTrace(Window w, int s) { Place(w, s, Setup().MathScale[s], Setup().MathOffset[s]); }
 
