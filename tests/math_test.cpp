@@ -1,5 +1,5 @@
-// Math and FFT: scale bases, units, the filter band, marker windows, and the
-// only lines the math controls send (channel display and main timebase).
+// Math and FFT: scale bases, units, the filter band, and the only lines the
+// math controls send (channel display and main timebase).
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -12,8 +12,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-constexpr unsigned kFilterUpper = 0x48D, kFilterType = 0x4A1, kScaleStep = 0x4C9, kOffset = 0x4D3,
-                   kOperator = 0x4E7, kDisplay = 0x4EA, kInvert = 0x537;
+constexpr unsigned kFilterUpper = 0x48D, kScaleStep = 0x4C9, kOffset = 0x4D3, kOperator = 0x4E7,
+                   kDisplay = 0x4EA, kInvert = 0x537;
 constexpr int kAdd = 0, kMultiple = 2, kFFT = 3, kFilter = 4;
 
 class MathTest : public qxtest::LibraryTest {
@@ -21,8 +21,6 @@ class MathTest : public qxtest::LibraryTest {
   void SetUp() override {
     LibraryTest::SetUp();
     rgn.MainWaveRect = {0, 0, 700, 400};
-    rgn.UpperWaveRect = {0, 0, 700, 200};
-    rgn.LowerWaveRect = {0, 200, 700, 400};
     setup.TimeScale = 1e-3;  // spectrum unit 100 / (20 * 1 ms) = 5000 per division
     setup.ChanProbe[0] = 10;
     setup.ChanProbe[1] = 1;
@@ -108,41 +106,6 @@ TEST_F(MathTest, FilterBandKeepsItsLimitsApart) {
   RunFloat(CMD_MATH, kFilterUpper, 0.1f, 1);
   EXPECT_FLOAT_EQ(setup.ChanFilterUpper[1], 0.2f);
   EXPECT_STREQ(setup.ErrorText, "Filter frequency at lower limit");
-  // A type change equalises silently.
-  setup.ChanFilterUpper[1] = 0.1f;
-  setup.ErrorText[0] = '\0';
-  RunInt(CMD_MATH, kFilterType, 3, 1);
-  EXPECT_FLOAT_EQ(setup.ChanFilterUpper[1], 0.2f);
-  EXPECT_STREQ(setup.ErrorText, "");
-}
-
-// Offset 1 V at 1 V/div: 50 pixels above the main window's centre, 25 above
-// the upper or lower one's.
-TEST_F(MathTest, OffsetMarkerWindow) {
-  const CPoint no{0, 0}, main{15, 150}, upper{15, 75}, lower{15, 275};
-  struct Case {
-    BYTE delayed;
-    std::int32_t trig;
-    int op;
-    CPoint main, upper, lower;
-  } cases[] = {
-      {0, 0, kAdd, main, no, no},
-      {1, TRIG_ALTERNATION, kAdd, no, upper, lower},
-      {0, TRIG_ALTERNATION, kFilter, no, upper, no},  // a filter of CH1 sits with CH1
-      {0, TRIG_ALTERNATION, kAdd, no, no, lower},
-  };
-  setup.MathScale[0] = 1;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(&c - cases);
-    rgn.MathOffsetPtMain[0] = rgn.MathOffsetPtUpper[0] = rgn.MathOffsetPtLower[0] = no;
-    setup.DelayedOn = c.delayed;
-    setup.TrigType = c.trig;
-    setup.MathOperator[0] = c.op;
-    RunFloat(CMD_MATH, kOffset, 1.0f);
-    EXPECT_EQ(rgn.MathOffsetPtMain[0], c.main);
-    EXPECT_EQ(rgn.MathOffsetPtUpper[0], c.upper);
-    EXPECT_EQ(rgn.MathOffsetPtLower[0], c.lower);
-  }
 }
 
 TEST_F(MathTest, BadSlotAndNotANumberChangeNothing) {
