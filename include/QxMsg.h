@@ -622,6 +622,7 @@ constexpr unsigned int CTL_LAN_APPLY = 0xB0F;
 // Vertical channels (CMD_CHANNEL).
 
 // Math and FFT (CMD_MATH).
+// The math controls (0x48D to 0x537) are known by their numbers only.
 
 // Reference waveforms (CMD_REF). The slot value names the reference, 0..3.
 constexpr unsigned int CTL_REF_SOURCE = 0x591;       // int: 0 CH1, 1 CH2, 2..5 math slots 1..4
@@ -652,6 +653,13 @@ constexpr unsigned int CTL_LA_DEFAULT = 0x61E;         // default positions
 // Trigger (CMD_TRIGGER).
 
 // Run control (CMD_RUN_CONTROL).
+constexpr unsigned int CTL_AUTO = 0x101D;
+constexpr unsigned int CTL_RUN = 0x101E;
+constexpr unsigned int CTL_STOP = 0x101F;
+constexpr unsigned int CTL_RUN_STATE2 = 0x1020;  // the host reports acquisition state 2
+constexpr unsigned int CTL_RUN_STATE3 = 0x1021;  // the host reports acquisition state 3
+constexpr unsigned int CTL_DEFAULT = 0x1026;
+constexpr unsigned int CTL_CLEAR_COMMAND = 0x1080;
 
 // Display (CMD_DISPLAY).
 constexpr unsigned int CTL_DISP_TYPE = 0x86B;

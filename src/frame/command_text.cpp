@@ -24,4 +24,8 @@ void BuildQueryText(const char* subsystem, const char* header, const char* leaf)
     Command.QueryString = StrConnect(subsystem, QueryHeader(header), "", "", "");
 }
 
+void BuildBareCommand(const char* subsystem, const char* header) {
+  Command.CmdString = StrConnect(subsystem, header ? header : "", "", "", "");
+}
+
 }  // namespace qx

@@ -15,6 +15,9 @@ namespace qx {
 void BuildCommandText(const char* subsystem, const char* header, const char* leaf = nullptr);
 // QueryString only, for a control that sends no set command of its own.
 void BuildQueryText(const char* subsystem, const char* header, const char* leaf = nullptr);
+// CmdString of a command without argument: the header alone, no blank
+// (":RUN"); the transport recognises some of these by their exact text.
+void BuildBareCommand(const char* subsystem, const char* header);
 
 // The keyword for a code, or "" for a code outside the list (the command
 // then goes out with nothing after the blank).

@@ -22,7 +22,7 @@ struct SlotRow {
 constexpr SlotRow kSlots[] = {
     {Slot::None, QX_SLOT_NONE, 1, nullptr, 0},
     {Slot::Channel, QX_SLOT_CHANNEL, 2, ":CHANNEL", 1},
-    {Slot::Math, QX_SLOT_MATH, 4, ":MATH", 1},
+    {Slot::Math, QX_SLOT_MATH, 4, nullptr, 0},  // math texts name no slot
     {Slot::Ref, QX_SLOT_REF, 4, nullptr, 0},
     {Slot::Digital, QX_SLOT_DIGITAL, 16, ":DIGITAL", 0},
     {Slot::Group, QX_SLOT_GROUP, 2, nullptr, 0},
@@ -70,7 +70,8 @@ int ArgAsInt(double arg) {
 void FormatArgument(const ControlRow& row, const Control& c) {
   CString& param = Command.ParamString;
   switch (row.format) {
-    case Arg::None: break;
+    case Arg::None:
+    case Arg::Bare: break;
     case Arg::Fixed6: param.Format("%f", c.arg); break;
     case Arg::Fixed8: param.Format("%0.8f", c.arg); break;
     case Arg::Fixed9: param.Format("%0.9f", c.arg); break;
@@ -90,7 +91,9 @@ void BuildText(const ControlTable& table, const ControlRow& row, const Control& 
   if (!row.header && !row.query) return;
   char prefix[32];
   const char* subsystem = SlotPrefix(table, row.slot, c.slot, prefix, sizeof prefix);
-  if (row.header) {
+  if (row.format == Arg::Bare) {
+    BuildBareCommand(subsystem, row.header);
+  } else if (row.header) {
     BuildCommandText(subsystem, row.header, row.leaf);
     if (row.query) BuildQueryText(subsystem, row.query);
   } else {

@@ -39,6 +39,7 @@ enum class Arg : std::uint8_t {
   Int,      // "%d"
   OnOff,    // "ON" when arg is 1, else "OFF"
   Words,    // words[arg], or "" outside the list
+  Bare,     // no argument and no blank: the header alone (":RUN"), no query
 };
 
 // How the line leaves the library.

@@ -1,0 +1,140 @@
+// Run control: the keys' lines, their order and pacing, and the host-side
+// run state; RUN in a rolling display; one run against the simulator.
+#include <string>
+#include <vector>
+
+#include "frame/state.h"
+#include "le_bytes.h"
+#include "support/fakes.h"
+
+#if QX_HAVE_SIM
+#include <chrono>
+#include <thread>
+
+#include "sim/instrument.h"
+#include "sim/server.h"
+#endif
+
+namespace {
+
+using Lines = std::vector<std::string>;
+const Lines kReadBack = {":SETUP:DSO?", ":SETUP:LA?", ":SETUP:ALT?"};
+
+Lines Join(Lines a, const Lines& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+class RunControlTest : public qxtest::LibraryTest {};
+
+TEST_F(RunControlTest, RunRestartsARollingDisplayAtHalfASecondPerDivision) {
+  const Lines rolling = {":CLEARUSB", ":TIMEBASE:OFFSET 0", ":TIMEBASE:SCALE 0.499999998", ":RUN"};
+  struct Case {
+    std::int32_t format;
+    std::int64_t scalePs;
+    BYTE connected;
+    Lines lines;
+    std::int64_t scalePsAfter;
+  } cases[] = {
+      {2, 100'000'000'000, 1, Join(rolling, kReadBack), 500'000'000'000},
+      {2, 500'000'000'000, 1, Join(rolling, kReadBack), 500'000'000'000},
+      {2, 1'000'000'000'000, 1, Join({":CLEARUSB", ":TIMEBASE:OFFSET 0", ":RUN"}, kReadBack),
+       1'000'000'000'000},
+      {0, 100'000'000'000, 1, Join({":CLEARUSB", ":RUN"}, kReadBack), 100'000'000'000},
+      {2, 100'000'000'000, 0, {}, 500'000'000'000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    socket.sent.clear();
+    rgn = {};
+    setup.TimeFormat = c.format;
+    setup.TimeScalePs = c.scalePs;
+    setup.Connected = c.connected;
+    setup.RunState = 0;
+    ScriptReadBack();
+    Run(CMD_RUN_CONTROL, CTL_RUN);
+    socket.replies.clear();
+    EXPECT_EQ(socket.SentTexts(), c.lines);
+    EXPECT_EQ(qxtest::Value(setup.TimeScalePs), c.scalePsAfter);
+    EXPECT_EQ(rgn.RedrawFlag1, c.format == 2 ? 1 : 0);
+    EXPECT_EQ(setup.RunState, 1);
+  }
+}
+
+// Each key's one line (no read-back); only AUTO gives up the held traces.
+TEST_F(RunControlTest, KeysAndReportedStates) {
+  struct Case {
+    unsigned int ctrl;
+    BYTE runState;
+    Lines lines;
+    BYTE runStateAfter, clearUsb;
+    std::int32_t trigStatus;
+  } cases[] = {
+      {CTL_AUTO, 0, {":AUTO"}, 1, 1, 4}, {CTL_STOP, 1, {":STOP"}, 0, 1, 1},
+      {CTL_STOP, 0, {":STOP"}, 0, 0, 1}, {CTL_DEFAULT, 0, {":DEFAULT"}, 1, 1, 7},
+      {CTL_RUN_STATE3, 0, {}, 1, 1, 3},  {CTL_CLEAR_COMMAND, 0, {}, 0, 0, 7},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ctrl);
+    socket.sent.clear();
+    rgn.ClearUsbPending = 0;
+    setup.RunState = c.runState;
+    setup.TrigStatus = 7;
+    setup.MathDisplayAtStop[0] = 1;
+    Run(CMD_RUN_CONTROL, c.ctrl);
+    EXPECT_EQ(socket.SentTexts(), c.lines);
+    EXPECT_EQ(setup.RunState, c.runStateAfter);
+    EXPECT_EQ(rgn.ClearUsbPending, c.clearUsb);
+    EXPECT_EQ(setup.TrigStatus, c.trigStatus);
+    EXPECT_EQ(setup.MathDisplayAtStop[0], c.ctrl == CTL_AUTO ? 0 : 1);
+  }
+  EXPECT_EQ(qxtest::Sleeps()[0], 10000u);  // the instrument searches for a signal after ":AUTO"
+}
+
+#if QX_HAVE_SIM
+void ShortWait(DWORD ms) {
+  if (ms <= 10) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+class RecordingTcp : public QxTcpSocket {
+ public:
+  int Send(const char* data, int length) override {
+    sent.emplace_back(data, static_cast<std::size_t>(length > 0 ? length - 2 : 0));  // without "\r" NUL
+    return QxTcpSocket::Send(data, length);
+  }
+  Lines sent;
+};
+
+// STOP then RUN in a rolling display against the simulated instrument.
+TEST_F(RunControlTest, StopThenRunRollingAgainstTheSimulator) {
+  qxsim::Instrument instrument;
+  qxsim::Server server{instrument};
+  const int port = server.Start("127.0.0.1", 0);
+  ASSERT_GT(port, 0);
+  RecordingTcp tcp;
+  ASSERT_TRUE(tcp.Connect("127.0.0.1", static_cast<unsigned short>(port), 1000));
+  QxMsgInit(&main, &setup, &rgn, &pos, &tcp);
+  QxSetSleepHook(&ShortWait);
+  instrument.Execute(":TIMEBASE:FORMAT ROLLING");
+  instrument.Execute(":TIMEBASE:SCALE 0.1");
+  ASSERT_TRUE(QxInitSystem());
+  ASSERT_EQ(setup.TimeFormat, 2);
+
+  tcp.sent.clear();
+  Run(CMD_RUN_CONTROL, CTL_STOP);
+  EXPECT_EQ(tcp.sent, (Lines{":STOP", ":STOP"}));       // a rolling acquisition needs two
+  ASSERT_EQ(ReadSetup(":SETUP:DSO?", dso.Bytes), 780);  // answered after the lines before it
+  EXPECT_EQ(dso.Bytes[0x00], 0);                        // RunState
+
+  tcp.sent.clear();
+  Run(CMD_RUN_CONTROL, CTL_RUN);
+  EXPECT_EQ(tcp.sent,
+            Join({":CLEARUSB", ":TIMEBASE:OFFSET 0", ":TIMEBASE:SCALE 0.499999998", ":RUN"}, kReadBack));
+  ASSERT_EQ(ReadSetup(":SETUP:DSO?", dso.Bytes), 780);
+  EXPECT_EQ(dso.Bytes[0x00], 1);                               // RunState
+  EXPECT_EQ(qx::LoadI64(dso.Bytes + 0x13C), 500'000'000'000);  // TimeScalePs: 500 ms/div
+  EXPECT_EQ(instrument.GetCounters().errors, 0u);
+}
+#endif
+
+}  // namespace
