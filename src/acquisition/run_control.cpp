@@ -99,16 +99,28 @@ void Reported(std::int32_t status) {
 }
 
 constexpr ControlRow kRows[] = {
-    {.ctrl = CTL_AUTO, .action = Auto, .header = ":AUTO", .format = Arg::Bare, .after = {RedrawAll}},
+    // Only RUN reads the blocks back, and nothing of them is taken over.
+    {.ctrl = CTL_AUTO,
+     .action = Auto,
+     .header = ":AUTO",
+     .format = Arg::Bare,
+     .after = {RedrawAll},
+     .noReadBackRow = true},
     {.ctrl = CTL_RUN, .action = Run, .header = ":RUN", .format = Arg::Bare, .noReadBackRow = true},
-    {.ctrl = CTL_STOP, .action = Stop, .header = ":STOP", .format = Arg::Bare, .after = {step::RedrawFlag4}},
+    {.ctrl = CTL_STOP,
+     .action = Stop,
+     .header = ":STOP",
+     .format = Arg::Bare,
+     .after = {step::RedrawFlag4},
+     .noReadBackRow = true},
     {.ctrl = CTL_RUN_STATE2, .action = [](Control&) { Reported(kStatusReported2); }, .leave = Leave::Host},
     {.ctrl = CTL_RUN_STATE3, .action = [](Control&) { Reported(kStatusReported3); }, .leave = Leave::Host},
     {.ctrl = CTL_DEFAULT,
      .action = [](Control&) { Setup().RunState = 1; },
      .header = ":DEFAULT",
      .format = Arg::Bare,
-     .after = {RedrawAll}},
+     .after = {RedrawAll},
+     .noReadBackRow = true},
     {.ctrl = CTL_CLEAR_COMMAND,
      .action =
          [](Control&) {

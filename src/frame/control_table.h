@@ -102,7 +102,7 @@ struct ControlRow {
   std::span<const char* const> words = {};
   Step after[kMaxSteps] = {};  // follow-ups, in order, once the control is stored
   Leave leave = Leave::Dispatcher;
-  bool noReadBackRow = false;  // sent with read-back, but nothing to take over
+  bool noReadBackRow = false;  // sent, but nothing of the blocks is taken over
 };
 
 struct ControlTable {
