@@ -1,13 +1,21 @@
 // Analog channels: each control's line, the recorder guard, the probe, the
 // display and unit rules, the offset markers by layout, and applying the
 // scales and offsets the host dragged.
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "frame/state.h"
 #include "support/fakes.h"
+#if QX_HAVE_SIM
+#include "le_bytes.h"
+#include "setup/block_layout.h"
+#include "sim/instrument.h"
+#include "sim/server.h"
+#endif
 
 namespace {
 
@@ -258,5 +266,47 @@ TEST_F(ChannelTest, ApplyScalesWithHeldMarkersTakesTheOffsetFromTheMarker) {
   EXPECT_EQ(Sent()[1], ":CHANNEL1:OFFSET 1.000000");
   EXPECT_EQ(rgn.ChanOffsetPtMain[0], CPoint(15, 100));
 }
+
+#if QX_HAVE_SIM
+// Against the simulated instrument over loopback TCP: it keeps volts/div on
+// its 1-2-5 steps times the probe, and the read-back brings that back.
+class ChannelSimTest : public qxtest::LibraryTest {
+ protected:
+  void SetUp() override {
+    LibraryTest::SetUp();
+    const int port = server_.Start("127.0.0.1", 0);
+    ASSERT_GT(port, 0) << server_.LastError();
+    ASSERT_TRUE(tcp_.Connect("127.0.0.1", static_cast<unsigned short>(port), 1000));
+    QxMsgInit(&main, &setup, &rgn, &pos, &tcp_);
+    QxSetSleepHook([](DWORD ms) {  // reply waits let the server answer
+      qxtest::RecordSleep(ms);
+      if (ms <= 10) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+  }
+  void TearDown() override {
+    LibraryTest::TearDown();
+    server_.Stop();
+  }
+  float BlockF32(int offset) { return qx::LoadF32(instrument_.Block(qxsim::BlockId::Dso).data() + offset); }
+
+  qxsim::Instrument instrument_;
+  qxsim::Server server_{instrument_};
+  QxTcpSocket tcp_;
+};
+
+TEST_F(ChannelSimTest, ScaleAndProbeReachTheInstrumentAndReadBack) {
+  namespace dso = qx::layout::dso;
+  ASSERT_TRUE(QxInitSystem());
+  RunFloat(CMD_CHANNEL, CTL_CH_SCALE, 0.4f);
+  EXPECT_EQ(setup.ChanScale[0], 0.5f);
+  RunFloat(CMD_CHANNEL, CTL_CH_PROBE, 10.0f);
+  EXPECT_EQ(BlockF32(dso::ChanProbe[0]), 10.0f);
+  EXPECT_EQ(setup.ChanScale[0], 5.0f);
+  RunFloat(CMD_CHANNEL, CTL_CH_SCALE, 4.0f);
+  EXPECT_EQ(BlockF32(dso::ChanScale[0]), 5.0f);
+  EXPECT_EQ(setup.ChanScale[0], 5.0f);
+  EXPECT_EQ(instrument_.GetCounters().errors, 0u);
+}
+#endif
 
 }  // namespace
