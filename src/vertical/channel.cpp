@@ -168,9 +168,9 @@ constexpr const char* kUnitTexts[] = {"V", "A", "W", "dBV", "dBA", "dBW", nullpt
 struct UnitText {
   char text[sizeof _QX_SETUP::ChanUnitText[0] + 1] = {};
 };
-UnitText ChannelUnit(std::int32_t source) {
+UnitText ChannelUnit(std::int32_t ch) {
   UnitText unit;
-  if (source == 0 || source == 1) std::memcpy(unit.text, Setup().ChanUnitText[source], sizeof unit.text - 1);
+  std::memcpy(unit.text, Setup().ChanUnitText[ch], sizeof unit.text - 1);
   return unit;
 }
 
@@ -183,7 +183,8 @@ void RebuildMathUnits() {
     if (op < 0 || op > 2) continue;
     const std::int32_t a = s.MathSourceA[i], b = s.MathSourceB[i];
     if (a < 0 || a > 1 || b < 0 || b > 1) continue;
-    const char* unit = MathUnitFor(ChannelUnit(a).text, ChannelUnit(b).text, op);
+    const UnitText unitA = ChannelUnit(a), unitB = ChannelUnit(b);
+    const char* unit = MathUnitFor(unitA.text, unitB.text, op);
     std::snprintf(s.MathUnitText[i], sizeof s.MathUnitText[i], "%s", unit ? unit : "");
   }
 }
