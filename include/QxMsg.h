@@ -619,7 +619,21 @@ constexpr unsigned int CTL_IF_SELECT = 0xB0C;
 constexpr unsigned int CTL_LAN_DHCP = 0xB0E;
 constexpr unsigned int CTL_LAN_APPLY = 0xB0F;
 
-// Vertical channels (CMD_CHANNEL).
+// Vertical channels (CMD_CHANNEL). The command's value is the channel: 0 CH1,
+// any other CH2.
+constexpr unsigned int CTL_CH_SCALE = 0x465;
+constexpr unsigned int CTL_CH_OFFSET = 0x46F;
+constexpr unsigned int CTL_CH_COUPLING = 0x479;
+constexpr unsigned int CTL_CH_BWLIMIT = 0x47A;
+constexpr unsigned int CTL_CH_PROBE = 0x47B;
+constexpr unsigned int CTL_CH_DISPLAY = 0x47C;
+constexpr unsigned int CTL_CH_INVERT = 0x47D;
+constexpr unsigned int CTL_CH_UNIT = 0x47E;  // stays on the host
+constexpr unsigned int CTL_CH_IMPEDANCE = 0x47F;
+constexpr unsigned int CTL_CH_FILTER_DISPLAY = 0x483;
+constexpr unsigned int CTL_CH_FILTER_UPPER = 0x48D;
+constexpr unsigned int CTL_CH_FILTER_LOWER = 0x497;
+constexpr unsigned int CTL_CH_FILTER_TYPE = 0x4A1;
 
 // Math and FFT (CMD_MATH).
 // The math controls (0x48D to 0x537) are known by their numbers only.

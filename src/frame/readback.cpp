@@ -85,7 +85,7 @@ struct ReadBackRow {
 
 constexpr ReadBackRow kRows[] = {
     // Vertical channels
-    {{0x465, 0x46F, 0x47D},
+    {{CTL_CH_SCALE, CTL_CH_OFFSET, CTL_CH_INVERT},
      Scope::Channel,
      [](int c) {
        _QX_SETUP& s = Setup();
@@ -94,15 +94,15 @@ constexpr ReadBackRow kRows[] = {
        s.ChanInvert[c] = *Dso(dso::ChanInvert[c]);
        RefreshTriggerLevels();
      }},
-    {{0x479, 0x47F},
+    {{CTL_CH_COUPLING, CTL_CH_IMPEDANCE},
      Scope::Channel,
      [](int c) {
        Setup().ChanCoupling[c] = LoadI32(Dso(dso::ChanCoupling[c]));
        Setup().ChanImpedance[c] = LoadI32(Dso(dso::ChanImpedance[c]));
      }},
-    {{0x47A}, Scope::Channel, [](int c) { Setup().ChanBWLimit[c] = *Dso(dso::ChanBWLimit[c]); }},
-    {{0x47B}, Scope::Channel, [](int) { RefreshTriggerLevels(); }},
-    {{0x47C},
+    {{CTL_CH_BWLIMIT}, Scope::Channel, [](int c) { Setup().ChanBWLimit[c] = *Dso(dso::ChanBWLimit[c]); }},
+    {{CTL_CH_PROBE}, Scope::Channel, [](int) { RefreshTriggerLevels(); }},
+    {{CTL_CH_DISPLAY},
      Scope::Channel,
      [](int c) {
        Setup().ChanDisplay[c] = *Dso(dso::ChanDisplay[c]);
