@@ -73,8 +73,8 @@ void AltTrigMark(int c) {
     r.TrigMarkLower = GetTrigOffsetPt(s.AltTimeScale[1], s.AltTimeOffset[1], r.TrigMarkRef2);
 }
 
-// ROLLING while running: 500 ms/div at least, and the instrument drops the
-// samples it holds at once, whatever the new scale.
+// ROLLING: 500 ms/div at least, and the instrument drops the samples it
+// holds at once, whatever the new scale.
 void FloorRollingScale() {
   _QX_SETUP& s = Setup();
   if (s.TimeScalePs <= kRollingFloorPs) {
@@ -108,6 +108,7 @@ void RegionsIfOffline(const Control&) {
   if (Setup().Connected == 0) RebuildRgnSetup();
 }
 
+// The delayed window only zooms into what was acquired.
 void KeepWave(const Control&) { SetRefreshWave(false); }
 
 // Each spectrum keeps its offset in divisions under the new time base.
@@ -247,7 +248,7 @@ void SetMainOffset(Control& c) {
 
 void SetMainScale(Control& c) {
   _QX_SETUP& s = Setup();
-  if (!Running() && s.TimeFormat == kXY) {
+  if (s.RunState == 0 && s.TimeFormat == kXY) {
     RefuseWithoutReadBack(c, Msg::NotAvailableXY);
     return;
   }
@@ -430,7 +431,7 @@ void UpdateDelayedScaleMarks() {
 void ApplyTimeBase(unsigned int ctrlId, long value, unsigned int flags) {
   _QX_SETUP& s = Setup();
   if (flags & kApplyScale) {
-    if (!Running() && s.TimeFormat == kXY) {
+    if (s.RunState == 0 && s.TimeFormat == kXY) {
       RaiseStatus(Msg::NotAvailableXY);
       return;
     }
