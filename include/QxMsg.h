@@ -663,6 +663,16 @@ constexpr unsigned int CTL_LA_SIZE = 0x61D;            // int: 0 wide, other com
 constexpr unsigned int CTL_LA_DEFAULT = 0x61E;         // default positions
 
 // Timebase (CMD_TIMEBASE).
+constexpr unsigned int CTL_TIMEBASE_MODE = 0x659;
+constexpr unsigned int CTL_TIMEBASE_FORMAT = 0x65A;
+constexpr unsigned int CTL_TIMEBASE_OFFSET = 0x663;
+constexpr unsigned int CTL_TIMEBASE_SCALE = 0x66D;
+constexpr unsigned int CTL_DELAYED_OFFSET = 0x677;
+constexpr unsigned int CTL_DELAYED_SCALE = 0x681;
+constexpr unsigned int CTL_TIMEBASE_REFRESH = 0x695;
+// The time base the alternate trigger keeps per channel (value: 0 CH1, 1 CH2).
+constexpr unsigned int CTL_ALT_TIMESCALE = 0x7DF;
+constexpr unsigned int CTL_ALT_TIMEOFFSET = 0x7E9;
 
 // Trigger (CMD_TRIGGER).
 

@@ -28,6 +28,7 @@ constexpr SlotRow kSlots[] = {
     {Slot::Group, QX_SLOT_GROUP, 2, nullptr, 0},
     {Slot::AltChannel, QX_SLOT_ALT_CHANNEL, 2, nullptr, 0},
     {Slot::Cursor, QX_SLOT_CURSOR, 2, nullptr, 0},
+    {Slot::AltTimebase, QX_SLOT_ALT_CHANNEL, 2, ":TRIGGER:ALTERNATION:CHANNEL", 1},
 };
 
 const SlotRow& SlotOf(Slot slot) {

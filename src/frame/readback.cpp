@@ -118,7 +118,7 @@ constexpr ReadBackRow kRows[] = {
      }},
     {{CTL_LA_USER_THRESHOLD}, Scope::Global, [](int) { Setup().LaUserThreshold = LoadF32(La(la::LaUserThreshold)); }},
     // Timebase
-    {{0x659},
+    {{CTL_TIMEBASE_MODE},
      Scope::Global,
      [](int) {
        _QX_SETUP& s = Setup();
@@ -128,15 +128,15 @@ constexpr ReadBackRow kRows[] = {
        RebuildRgnSetup();
        if (Rgn().CursorShown) RebuildCursorDiv();
      }},
-    {{0x65A},
+    {{CTL_TIMEBASE_FORMAT},
      Scope::Global,
      [](int) {
        _QX_SETUP& s = Setup();
        if (TakeWhenDifferent(s.TimeFormat, LoadI32(Dso(dso::TimeFormat))) && s.TimeFormat == 1)
          GetTimeScalePara();
      }},
-    {{0x663}, Scope::Global, [](int) { Setup().TimeOffset = LoadF64(Dso(dso::TimeOffset)); }},
-    {{0x66D},
+    {{CTL_TIMEBASE_OFFSET}, Scope::Global, [](int) { Setup().TimeOffset = LoadF64(Dso(dso::TimeOffset)); }},
+    {{CTL_TIMEBASE_SCALE},
      Scope::Global,
      [](int) {
        _QX_SETUP& s = Setup();
@@ -147,8 +147,10 @@ constexpr ReadBackRow kRows[] = {
        }
        GetAcqSaRate();
      }},
-    {{0x677}, Scope::Global, [](int) { Setup().DelayedOffset = LoadF64(Dso(dso::DelayedOffset)); }},
-    {{0x681},
+    {{CTL_DELAYED_OFFSET},
+     Scope::Global,
+     [](int) { Setup().DelayedOffset = LoadF64(Dso(dso::DelayedOffset)); }},
+    {{CTL_DELAYED_SCALE},
      Scope::Global,
      [](int) {
        const double block = LoadF32(Dso(dso::DelayedScale));
@@ -204,8 +206,10 @@ constexpr ReadBackRow kRows[] = {
     {{0x7DA},
      Scope::Alternate,
      [](int c) { Setup().AltHoldoff[c] = LoadF32(AltSub(c, AltSubBlock(c).holdoff)); }},
-    {{0x7DF}, Scope::Alternate, [](int c) { Setup().AltTimeScale[c] = LoadF32(Alt(alt::AltTimeScale[c])); }},
-    {{0x7E9},
+    {{CTL_ALT_TIMESCALE},
+     Scope::Alternate,
+     [](int c) { Setup().AltTimeScale[c] = LoadF32(Alt(alt::AltTimeScale[c])); }},
+    {{CTL_ALT_TIMEOFFSET},
      Scope::Alternate,
      [](int c) { Setup().AltTimeOffsetPs[c] = LoadI64(Alt(alt::AltTimeOffsetPs[c])); }},
     {{0x7F3}, Scope::Alternate, [](int c) { Setup().AltEdgeSlope[c] = LoadI32(Alt(alt::EdgeSlope[c])); }},
