@@ -114,6 +114,7 @@ constexpr i64 kPsPerSecond = 1'000'000'000'000;
 constexpr i64 kPixelsPerDivision = 50;
 constexpr i64 kDivisionsAcross = 14;
 constexpr i64 kLastPixel = 699;
+constexpr i64 kHalfScreenFiftieths = 349;  // pixel 699 lies 349/50 divisions right of the centre
 constexpr i64 kPastRight = 700;
 constexpr i64 kLimitX = 7000;
 
@@ -172,7 +173,7 @@ void Fill(ScreenWindow& w, i64 moved, i64 tdiv, i64 T, i64 n, i64 shift) {
   else
     SetFirst(w, n - 1, kPastRight);
 
-  const i64 G = Add(Add(span >> 1, moved), Mul(tdiv, kLastPixel) / kPixelsPerDivision);
+  const i64 G = Add(Add(span >> 1, moved), Mul(tdiv, kHalfScreenFiftieths) / kPixelsPerDivision);
   if (G <= end && G >= 0) {
     EndInside(w, G, T, tdiv);
   } else if (G <= end) {
