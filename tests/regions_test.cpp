@@ -1,6 +1,6 @@
-// Screen regions: the trigger-position reference, which window each marker
-// lands in per layout, the height ratios, and the digital-channel markers.
-// Expected points are worked out by hand from the window rectangles below.
+// Screen regions: the trigger-position reference, the window each marker
+// lands in per layout, the height ratios and the digital-channel markers,
+// worked out by hand from the window rectangles below.
 #include <cmath>
 
 #include "support/fakes.h"
@@ -15,21 +15,19 @@ class RegionsTest : public qxtest::LibraryTest {
     rgn.UpperWaveRect = CRect(0, 0, 700, 180);  // centre 90, 22.5 px
     rgn.LowerWaveRect = CRect(0, 200, 700, 400);
     for (int i = 0; i < 4; ++i) setup.MathScale[i] = setup.FFTVrmsScale[i] = setup.FFTDbScale[i] = 1.0f;
-    setup.ChanScale[0] = setup.ChanScale[1] = 1.0f;
+    setup.ChanScale[0] = setup.ChanScale[1] = setup.RefScale[2] = 1.0f;
     setup.TimeScale = setup.DelayedScale = 1e-3;
   }
 };
 
 TEST_F(RegionsTest, TriggerReferenceFollowsTheTimeFormat) {
-  const struct {
-    std::int32_t format;
-    CPoint ref;
-  } cases[] = {{0, {366, 13}}, {1, {366, 13}}, {2, {716, 13}}, {7, {1, 2}}};
-  for (const auto& c : cases) {
+  const std::int32_t formats[] = {0, 2, 7};
+  const CPoint refs[] = {{366, 13}, {716, 13}, {1, 2}};  // an unknown format leaves it
+  for (int i = 0; i < 3; ++i) {
     rgn.TrigMarkRef = CPoint(1, 2);
-    setup.TimeFormat = c.format;
+    setup.TimeFormat = formats[i];
     RebuildRgnSetup();
-    EXPECT_EQ(rgn.TrigMarkRef, c.ref) << c.format;
+    EXPECT_EQ(rgn.TrigMarkRef, refs[i]) << formats[i];
   }
 }
 
@@ -58,11 +56,10 @@ TEST_F(RegionsTest, SplitLayoutsRecomputeTheRatiosAndLeaveTheMainMarkers) {
 }
 
 TEST_F(RegionsTest, MathMarkersByLayoutAndOperator) {
-  // Slot 0 ADD, slot 1 FFT on CH2 in dB, slot 2 FILTER of CH1, slot 3 FFT in Vrms.
+  // Slot 0 ADD, slot 1 FFT of CH2 in dB, slot 2 FILTER of CH1, slot 3 FFT of CH1 in Vrms.
   const std::int32_t ops[] = {0, 3, 4, 3};
   for (int i = 0; i < 4; ++i) setup.MathOperator[i] = ops[i];
-  setup.FFTSource[1] = 1;
-  setup.FFTVertUnit[1] = 1;
+  setup.FFTSource[1] = setup.FFTVertUnit[1] = 1;
   setup.MathOffset[1] = 2.0f;
   setup.FFTDbOffset[1] = 1.0f;
   setup.FFTVrmsOffset[3] = -1.0f;
@@ -70,9 +67,9 @@ TEST_F(RegionsTest, MathMarkersByLayoutAndOperator) {
   setup.TrigType = TRIG_ALTERNATION;
   RebuildRgnSetup();
   EXPECT_EQ(rgn.MathOffsetPtLower[0], CPoint(15, 300));  // ADD: lower, whatever its sources
-  EXPECT_EQ(rgn.MathOffsetPtLower[1], CPoint(15, 275));  // spectrum of CH2, dB pair
-  EXPECT_EQ(rgn.MathOffsetPtUpper[2], CPoint(15, 90));   // filter of CH1
-  EXPECT_EQ(rgn.MathOffsetPtUpper[3], CPoint(15, 113));  // spectrum of CH1, Vrms pair
+  EXPECT_EQ(rgn.MathOffsetPtLower[1], CPoint(15, 275));
+  EXPECT_EQ(rgn.MathOffsetPtUpper[2], CPoint(15, 90));
+  EXPECT_EQ(rgn.MathOffsetPtUpper[3], CPoint(15, 113));
   EXPECT_EQ(rgn.MathOffsetPtUpper[0], CPoint(0, 0));
 
   setup.DelayedOn = 1;  // delayed wins; every slot by its math scale
@@ -87,26 +84,19 @@ TEST_F(RegionsTest, MathMarkersByLayoutAndOperator) {
   RebuildRgnSetup();
   EXPECT_EQ(rgn.MathOffsetPtLower[3], CPoint(15, 325));
   EXPECT_EQ(rgn.MathOffsetPtUpper[0], CPoint(15, 67));
-}
 
-TEST_F(RegionsTest, ReferenceRebuildMovesOnlyReferenceMarkers) {
-  setup.RefScale[2] = 1.0f;
   setup.RefOffset[2] = 1.0f;
-  setup.ChanOffset[0] = 1.0f;
-  RebuildRefPos();
-  EXPECT_EQ(rgn.RefOffsetPtMain[2], CPoint(15, 150));
-  EXPECT_EQ(rgn.ChanOffsetPtMain[0], CPoint(0, 0));
-  EXPECT_EQ(rgn.TrigMarkMain, CPoint(0, 0));
+  setup.MathOffset[0] = 0.0f;
+  RebuildRefPos();  // references only
+  EXPECT_EQ(rgn.RefOffsetPtUpper[2], CPoint(15, 67));
+  EXPECT_EQ(rgn.MathOffsetPtUpper[0], CPoint(15, 67));
 }
 
 TEST_F(RegionsTest, DigitalMarkerHeldInsideItsWindow) {
-  const struct {
-    float position;
-    CPoint at;
-  } cases[] = {{0, {15, 200}},  {1, {15, 150}},   {5, {15, 0}},
-               {-4, {15, 400}}, {NAN, {15, 200}}, {1e30f, {15, 0}}};
-  for (const auto& c : cases)
-    EXPECT_EQ(GetLaOffsetPoint(c.position, CRect(0, 0, 700, 400)), c.at) << c.position;
+  const float positions[] = {0, 1, 5, -4, NAN, 1e30f};
+  const std::int32_t ys[] = {200, 150, 0, 400, 200, 0};
+  for (int i = 0; i < 6; ++i)
+    EXPECT_EQ(GetLaOffsetPoint(positions[i], CRect(0, 0, 700, 400)), CPoint(15, ys[i])) << positions[i];
 }
 
 }  // namespace
