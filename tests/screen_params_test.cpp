@@ -60,6 +60,13 @@ TEST_F(ScreenParamsTest, StoppedWindows) {
   }
 }
 
+TEST_F(ScreenParamsTest, RollingHeldTraceEndsAtTheRightEdge) {
+  setup.TimeFormat = 2;
+  pos.Window[POS_MAIN].PointShift = 500;  // valid samples: 0.5 us, starting 9 divisions in
+  GetStopScreenPara(0);
+  EXPECT_EQ(Drawn(pos.Window[POS_MAIN]), (std::vector<int>{0, 500, 451, 699, 451, 699}));
+}
+
 TEST_F(ScreenParamsTest, NoRateOrNoTimeDivLeavesTheEntry) {
   const ScreenWindow before = {1, 2, 3, 4, 5, 6, 0};
   pos.Window[POS_MAIN] = before;

@@ -17,7 +17,6 @@ constexpr float kDownPerDivision = 0.125f;           // 1/8 of its height
 constexpr double kDivisionsPerPixel = 0.02;          // 50 pixels a division in the main window
 constexpr std::int32_t kCursorLeft = 16;             // the horizontal cursor limits, in pixels
 constexpr std::int32_t kCursorRight = 716;
-constexpr std::int64_t kTrigMarkInset = 16;
 constexpr std::int32_t kLaSource = 6;
 constexpr std::int32_t kLastTraceSource = 5;  // CH1, CH2, math slots 0..3
 
@@ -72,7 +71,7 @@ Window TrackWindow(Layout layout, std::int32_t channel) {
 CPoint XReference(Window w, std::int32_t source) {
   const WindowMarks m = Marks(w);
   if (IsSlotWith(source, kOperatorFFT))
-    return CPoint(Pixel(WidthOf(m.rect) / 2 + kTrigMarkInset), m.trigMark.y);
+    return CPoint(Hold32(WidthOf(m.rect) / 2 + kTrigMarkInset), m.trigMark.y);
   return m.trigMark;
 }
 
@@ -307,7 +306,7 @@ CPoint GetCursorPt(CPoint reference, float divisions, CRect window, bool horizon
     return CPoint(static_cast<std::int32_t>(sum), 0);
   }
   const double rise = static_cast<double>(static_cast<float>(qx::HeightOf(window)) * divisions) * 0.125;
-  return CPoint(0, qx::Pixel(reference.y - static_cast<std::int64_t>(qx::RoundTo<std::int32_t>(rise))));
+  return CPoint(0, qx::Hold32(reference.y - static_cast<std::int64_t>(qx::RoundTo<std::int32_t>(rise))));
 }
 
 float ValidateCursorX(float divisions, _QX_MOUSE which) {

@@ -48,11 +48,8 @@ constexpr WindowFields kWindows[] = {
      &R::LowerWaveRect},
 };
 
-// The trigger-position reference sits this far right of the centre (YT, XY)
-// or of the right edge (ROLLING), and this far below the top.
-constexpr std::int64_t kTrigMarkInset = 16;
-constexpr std::int32_t kTrigMarkTop = 13;
-constexpr std::int64_t kRatioUnits = 50;  // height ratios in fiftieths of the main window
+constexpr std::int32_t kTrigMarkTop = 13;  // the trigger-position reference, below the top
+constexpr std::int64_t kRatioUnits = 50;   // height ratios in fiftieths of the main window
 
 const CRect& RectOf(Window w) { return Rgn().*kWindows[static_cast<int>(w)].rect; }
 
@@ -126,15 +123,15 @@ void PlaceTrigMarkRef() {
     case 2: x = width + kTrigMarkInset; break;
     default: return;
   }
-  r.TrigMarkRef = CPoint(Pixel(x), kTrigMarkTop);
+  r.TrigMarkRef = CPoint(Hold32(x), kTrigMarkTop);
 }
 
 void PlaceHeightRatios() {
   _QX_RGN_SETUP& r = Rgn();
   const std::int64_t main = HeightOf(r.MainWaveRect);
   if (main == 0) return;  // the host has not laid the screen out yet
-  r.UpperHeightRatio = Pixel(HeightOf(r.UpperWaveRect) * kRatioUnits / main);
-  r.LowerHeightRatio = Pixel(HeightOf(r.LowerWaveRect) * kRatioUnits / main);
+  r.UpperHeightRatio = Hold32(HeightOf(r.UpperWaveRect) * kRatioUnits / main);
+  r.LowerHeightRatio = Hold32(HeightOf(r.LowerWaveRect) * kRatioUnits / main);
 }
 
 void RebuildDelayed() {
@@ -233,5 +230,5 @@ CPoint GetLaOffsetPoint(float position, CRect rect) {
     y = rect.top;
   else if (y >= rect.bottom)
     y = rect.bottom;
-  return CPoint(kMarkerX, qx::Pixel(y));
+  return CPoint(kMarkerX, qx::Hold32(y));
 }

@@ -33,10 +33,15 @@ WindowMarks Marks(Window w);
 // Pixel extents of a host rectangle, wide enough for any host values.
 inline std::int64_t WidthOf(const CRect& r) { return static_cast<std::int64_t>(r.right) - r.left; }
 inline std::int64_t HeightOf(const CRect& r) { return static_cast<std::int64_t>(r.bottom) - r.top; }
-// A pixel coordinate computed wide, held to the 32-bit range.
-inline std::int32_t Pixel(std::int64_t v) {
+// A pixel or sample index computed wide, held to the 32-bit range.
+inline std::int32_t Hold32(std::int64_t v) {
   return static_cast<std::int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
 }
+
+// The trigger-position reference sits this far right of the window's centre
+// (or, in ROLLING, of its right edge); a spectrum's X cursors count from
+// the same place.
+constexpr std::int64_t kTrigMarkInset = 16;
 
 // Math slot kinds by their operator.
 constexpr std::int32_t kOperatorFFT = 3;

@@ -134,26 +134,26 @@ i64 SampleTime(double rate) {
 void StartInside(ScreenWindow& w, i64 F, i64 T, i64 tdiv) {
   const i64 q = F / T;
   const i64 rem = F % T;
-  w.FirstPoint = Pixel(rem == 0 ? q : q + 1);
-  w.FirstX = rem == 0 ? 0 : Pixel(HoldX(Pixels(T - rem, tdiv)));
+  w.FirstPoint = Hold32(rem == 0 ? q : q + 1);
+  w.FirstX = rem == 0 ? 0 : Hold32(HoldX(Pixels(T - rem, tdiv)));
   w.ClipFirstX = 0;
 }
 
 // The last sample at or before time G, which lies inside the memory.
 void EndInside(ScreenWindow& w, i64 G, i64 T, i64 tdiv) {
-  w.LastPoint = Pixel(G / T);
-  w.LastX = Pixel(HoldX(kLastPixel - Pixels(G % T, tdiv)));
+  w.LastPoint = Hold32(G / T);
+  w.LastX = Hold32(HoldX(kLastPixel - Pixels(G % T, tdiv)));
   w.ClipLastX = static_cast<std::int32_t>(kLastPixel);
 }
 
 void SetFirst(ScreenWindow& w, i64 point, i64 x) {
-  w.FirstPoint = Pixel(point);
-  w.FirstX = w.ClipFirstX = Pixel(x);
+  w.FirstPoint = Hold32(point);
+  w.FirstX = w.ClipFirstX = Hold32(x);
 }
 void SetLast(ScreenWindow& w, i64 point, i64 x, i64 clip) {
-  w.LastPoint = Pixel(point);
-  w.LastX = Pixel(x);
-  w.ClipLastX = Pixel(clip);
+  w.LastPoint = Hold32(point);
+  w.LastX = Hold32(x);
+  w.ClipLastX = Hold32(clip);
 }
 
 // A trace of n samples T apart, the offset moved by `moved` since it was
@@ -437,8 +437,8 @@ void GetFFTHorizZoomScale(int slot, float offset, ScreenWindow* entry, int* zoom
                                 static_cast<double>(firstPoint)) -
                 1;
   }
-  entry->FirstPoint = Pixel(firstPoint);
-  entry->LastPoint = Pixel(lastPoint);
-  entry->FirstX = entry->ClipFirstX = Pixel(first);
-  entry->LastX = entry->ClipLastX = Pixel(end - 1);
+  entry->FirstPoint = Hold32(firstPoint);
+  entry->LastPoint = Hold32(lastPoint);
+  entry->FirstX = entry->ClipFirstX = Hold32(first);
+  entry->LastX = entry->ClipLastX = Hold32(end - 1);
 }
