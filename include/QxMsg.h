@@ -695,6 +695,16 @@ constexpr unsigned int CTL_DISP_GRID_INTENSITY = 0x87F;
 constexpr unsigned int CTL_DISP_LOCK = 0x880;
 
 // Cursors (CMD_CURSOR_MANUAL, CMD_CURSOR_TRACK).
+constexpr unsigned int CTL_CURSOR_X_SOURCE = 0x893;
+constexpr unsigned int CTL_CURSOR_Y_SOURCE = 0x894;
+constexpr unsigned int CTL_CURSOR_X_POS = 0x89D;  // value 0 cursor A, 1 B
+constexpr unsigned int CTL_CURSOR_X_ON = 0x8A7;
+constexpr unsigned int CTL_CURSOR_Y_POS = 0x8B1;  // value 0 cursor A, else B
+constexpr unsigned int CTL_CURSOR_Y_ON = 0x8BB;
+constexpr unsigned int CTL_TRACK_A_SOURCE = 0x8C5;
+constexpr unsigned int CTL_TRACK_B_SOURCE = 0x8C6;
+constexpr unsigned int CTL_TRACK_POS = 0x8CF;  // value 0 cursor A, else B
+constexpr unsigned int CTL_TRACK_ON = 0x8D0;   // value 0 cursor A, 1 B
 
 // Pass/fail test (CMD_PASS_FAIL).
 constexpr unsigned int CTL_PF_ENABLE = 0x915;
@@ -791,16 +801,31 @@ void SaveChangeSetting();
 void SaveUndoSetup();
 void SaveRedoSetup();
 
+// Screen parameters: which samples of the acquisition memory land on which
+// pixels (_QX_POS_SETUP), and the re-read of what the instrument applied.
 void GetAcqSaRate();
 void GetTimeScalePara();
+void GetRunScreenPara();
+void GetStopScreenPara(std::int16_t shift);  // shift: the held trace moved, in 20 ps steps
+void GetChangeSettingScreenPara();
 void GetRefScreenPara(int ref);
+// One spectrum's window from its offset (divisions) and zoomCodes[slot].
+void GetFFTHorizZoomScale(int slot, float offset, ScreenWindow* entry, int* zoomCodes);
+
+// Screen regions: every marker point of the current layout.
 void RebuildRgnSetup();
-void RebuildRefPos();
+void RebuildRefPos();  // the reference markers only
+CPoint GetLaOffsetPoint(float position, CRect rect);
+
+// Cursors: divisions in _QX_SETUP, pixel points in _QX_RGN_SETUP. The
+// validators place cursor point `which` and return the divisions used.
+float ValidateCursorX(float divisions, _QX_MOUSE which);
+float ValidateCursorY(float divisions, _QX_MOUSE which);
+float GetCursorDiv(CPoint reference, CPoint point, CRect window, bool horizontal);
+CPoint GetCursorPt(CPoint reference, float divisions, CRect window, bool horizontal);
 void RebuildCursorDiv();
 void RebuildCursorPt();
-CPoint GetCursorPt(CPoint reference, float divisions, CRect window, bool horizontal);
 CRect CursorWindowRect(std::int32_t source);
-CPoint GetLaOffsetPoint(float position, CRect rect);
 
 // ===========================================================================
 // 8. Value validators
