@@ -143,15 +143,19 @@ TEST_F(ChannelTest, ApplySendsChannelsByWindowScaleBeforeOffsetOrFollowsHeldMark
   setup.ChanOffset[1] = 9.0f;  // beyond +-2 V at 0.1 V/div
   const Lines both = {":CHANNEL1:SCALE 1.000000", ":CHANNEL1:OFFSET 5.000000", ":CHANNEL2:SCALE 0.100000",
                       ":CHANNEL2:OFFSET 2.000000"};
+  Lines bothThenTimebases = both;
+  for (const char* line : {":TIMEBASE:SCALE 0.000000000", ":TIMEBASE:OFFSET 0.000000000",
+                           ":TIMEBASE:DELAYED:SCALE 0.000000000", ":TIMEBASE:DELAYED:OFFSET 0.000000000"})
+    bothThenTimebases.push_back(line);
   struct Case {
     unsigned int ctrl;
     long value;
     std::int32_t window;
     Lines lines;
   } cases[] = {
-      {CTL_APPLY_OFFSETS, 3, 2, {":CHANNEL2:OFFSET 2.000000"}},
-      {CTL_APPLY_SCALES, 0, 1, both},
-      {CTL_APPLY_SCALES, 0, 2, {}},
+      {CTL_APPLY_OFFSETS, 3, 2, {":CHANNEL2:OFFSET 2.000000", ":TIMEBASE:DELAYED:OFFSET 0.000000000"}},
+      {CTL_APPLY_SCALES, 0, 1, bothThenTimebases},
+      {CTL_APPLY_SCALES, 0, 2, {":TIMEBASE:DELAYED:SCALE 0.000000000", ":TIMEBASE:DELAYED:OFFSET 0.000000000"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.window);
