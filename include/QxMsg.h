@@ -10,7 +10,8 @@
 //   6. system start and the setup-block translation;
 //   7. change tracking, undo and the screen routines;
 //   8. value validators;
-//   9. the small queries other parts of a host use while drawing.
+//   9. the small queries other parts of a host use while drawing;
+//  10. the fields of the records and of the setup blocks, described.
 //
 // Nothing here is thread-safe: one host thread calls everything.
 #pragma once
@@ -787,5 +788,10 @@ bool GetMathEnabled();
 bool GetMathEnabledStop();
 bool GetFFTOperator();
 bool GetFFTSplitScreen();
+
+// ===========================================================================
+// 10. Field descriptions of the records and of the setup blocks
+// ===========================================================================
+#include "QxFields.h"
 
 #include "QxCommon.h"
