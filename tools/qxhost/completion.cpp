@@ -38,7 +38,7 @@ bool Fits(const Word& word, const std::vector<std::string>& done) {
 
 }  // namespace
 
-std::vector<std::string> Complete(std::string_view line) {
+std::vector<std::string> Complete(std::string_view line, std::span<const Word> words) {
   std::vector<std::string> done = SplitWords(line);
   std::string partial;
   if (!line.empty() && !std::isspace(static_cast<unsigned char>(line.back())) && !done.empty()) {
@@ -51,7 +51,7 @@ std::vector<std::string> Complete(std::string_view line) {
   if (done.size() == 1 && Lower(done[0]) == "show") {
     out = FieldGroups();
   } else {
-    for (const Word& w : Words()) {
+    for (const Word& w : words) {
       const std::size_t tokens = Tokens(w.text).size();
       if (done.size() > tokens || !Fits(w, done)) continue;
       if (done.size() < tokens) {

@@ -2,9 +2,12 @@
 // typed, so the keyboard front end and the tests share it.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "words.h"
 
 namespace qxhost {
 
@@ -12,6 +15,6 @@ namespace qxhost {
 // yet after a blank: every candidate), sorted and without repeats. After
 // the words of a control its choices follow; after show its groups; after
 // help the words again.
-std::vector<std::string> Complete(std::string_view line);
+std::vector<std::string> Complete(std::string_view line, std::span<const Word> words = Words());
 
 }  // namespace qxhost

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "field_text.h"
 #include "numbers.h"
@@ -201,7 +202,7 @@ bool Session::Execute(const std::string& typed) {
       case Own::Raw: ok = Raw(args); break;
       case Own::Init: ok = Init(); break;
       case Own::Show: ok = Show(args), reachesInstrument = false; break;
-      case Own::Blocks: ok = Blocks(), reachesInstrument = false; break;
+      case Own::Blocks: ok = Blocks(args), reachesInstrument = false; break;
       case Own::Help: ok = Help(args), reachesInstrument = false; break;
       case Own::Quit: quit_ = true, reachesInstrument = false; break;
     }
@@ -228,13 +229,8 @@ bool Session::Post(unsigned long cmd, unsigned int ctrl, long value) {
 
 bool Session::Control(const Match& match, std::span<const std::string> args) {
   const Word& w = *match.word;
-  long value = w.value;
-  if (const Placeholder* p = PlaceholderOf(w)) {
-    if (match.number < p->first || match.number > p->last)
-      return Error(std::string(p->prefix) + std::to_string(match.number) + ": the " + p->what + "s are " +
-                   p->prefix + std::to_string(p->first) + " to " + p->prefix + std::to_string(p->last));
-    value = match.number - p->first;
-  }
+  long value = 0;
+  if (std::string why; !SlotValue(match, &value, &why)) return Error(why);
   if (w.var == QX_VAR_NONE) {
     if (!args.empty()) return Error(std::string(w.text) + ": takes no value");
   } else {
@@ -298,14 +294,27 @@ bool Session::Show(std::span<const std::string> args) {
   return true;
 }
 
-bool Session::Blocks() {
+bool Session::Blocks(std::span<const std::string> args) {
   DSO_SETUP dso;
   _QX_LA_SETUP la;
   DSO_ALT_SETUP alt;
   QxGetFirmwareBlocks(&dso, &la, &alt);
-  PrintBlock(out_, "DSO_SETUP (780 bytes)", QxFieldsOf<DSO_SETUP>(), dso.Bytes);
-  PrintBlock(out_, "_QX_LA_SETUP (260 bytes)", QxFieldsOf<_QX_LA_SETUP>(), la.Bytes);
-  PrintBlock(out_, "DSO_ALT_SETUP (396 bytes)", QxFieldsOf<DSO_ALT_SETUP>(), alt.Bytes);
+  const struct {
+    const char* name;
+    const char* title;
+    std::span<const QxField> fields;
+    const BYTE* bytes;
+  } blocks[] = {
+      {"dso", "DSO_SETUP (780 bytes)", QxFieldsOf<DSO_SETUP>(), dso.Bytes},
+      {"la", "_QX_LA_SETUP (260 bytes)", QxFieldsOf<_QX_LA_SETUP>(), la.Bytes},
+      {"alt", "DSO_ALT_SETUP (396 bytes)", QxFieldsOf<DSO_ALT_SETUP>(), alt.Bytes},
+  };
+  if (args.size() > 1 ||
+      (args.size() == 1 && std::none_of(std::begin(blocks), std::end(blocks),
+                                        [&](const auto& b) { return Lower(args[0]) == b.name; })))
+    return Error("blocks: expected dso, la or alt, or nothing for all three");
+  for (const auto& b : blocks)
+    if (args.empty() || Lower(args[0]) == b.name) PrintBlock(out_, b.title, b.fields, b.bytes);
   return true;
 }
 

@@ -63,7 +63,7 @@ class Session {
   bool Error(const std::string& message);
   bool Control(const Match& match, std::span<const std::string> args);
   bool Show(std::span<const std::string> args);
-  bool Blocks();
+  bool Blocks(std::span<const std::string> args);
   bool Send(const std::string& text);
   bool Query(const std::string& text);
   bool Raw(std::span<const std::string> args);

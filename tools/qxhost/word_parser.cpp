@@ -55,9 +55,9 @@ const Placeholder* PlaceholderOf(const Word& word, std::size_t* token) {
   return nullptr;
 }
 
-Match FindWord(std::span<const std::string> typed) {
+Match FindWord(std::span<const std::string> typed, std::span<const Word> words) {
   Match best;
-  for (const Word& word : Words()) {
+  for (const Word& word : words) {
     const std::vector<std::string> tokens = Tokens(word.text);
     if (tokens.size() > typed.size() || tokens.size() <= best.used) continue;
     std::size_t slotToken = tokens.size();
@@ -73,6 +73,21 @@ Match FindWord(std::span<const std::string> typed) {
     if (match) best = {&word, tokens.size(), number};
   }
   return best;
+}
+
+bool SlotValue(const Match& match, long* value, std::string* error) {
+  const Placeholder* p = PlaceholderOf(*match.word);
+  if (!p) {
+    *value = match.word->value;
+    return true;
+  }
+  if (match.number < p->first || match.number > p->last) {
+    *error = p->prefix + std::to_string(match.number) + ": the " + p->what + "s are " + p->prefix +
+             std::to_string(p->first) + " to " + p->prefix + std::to_string(p->last);
+    return false;
+  }
+  *value = match.number - p->first;
+  return true;
 }
 
 bool IsChoice(const char* choice, std::string_view typed) {

@@ -23,8 +23,12 @@ struct Match {
   std::size_t used = 0;  // typed words the word's text took
   int number = -1;       // the number typed with the placeholder ("ch2": 2)
 };
-// The word that takes the most leading typed words; no word when none does.
-Match FindWord(std::span<const std::string> typed);
+// The word of `words` that takes the most leading typed words; no word when none does.
+Match FindWord(std::span<const std::string> typed, std::span<const Word> words = Words());
+
+// The slot value a match names: its placeholder's number less the first, or
+// the word's own value; false, with the reason, when the number is out of range.
+bool SlotValue(const Match& match, long* value, std::string* error);
 
 // Whether typed text is a choice in its long or short form, case aside.
 bool IsChoice(const char* choice, std::string_view typed);

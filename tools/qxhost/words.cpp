@@ -91,8 +91,9 @@ constexpr Word kWords[] = {
      .own = Own::Show,
      .usage = "[GROUP]"},
     {.text = "blocks",
-     .help = "decode the three setup blocks as the instrument last sent them",
-     .own = Own::Blocks},
+     .help = "decode the setup blocks as the instrument last sent them",
+     .own = Own::Blocks,
+     .usage = "[dso|la|alt]"},
     {.text = "send",
      .help =
          "write TEXT to the instrument as a command line; the records do not follow it (init re-reads them)",
