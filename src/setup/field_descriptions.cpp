@@ -56,18 +56,32 @@ constexpr QxFieldUnit Ps = QX_UNIT_PICOSECOND;
 // ---------------------------------------------------------------------------
 template <typename T>
 constexpr QxFieldType TypeOf() {
-  if constexpr (std::is_same_v<T, char>) return QX_FIELD_TEXT;
-  if constexpr (std::is_same_v<T, std::uint8_t>) return QX_FIELD_U8;
-  if constexpr (std::is_same_v<T, std::int16_t>) return QX_FIELD_I16;
-  if constexpr (std::is_same_v<T, std::uint16_t>) return QX_FIELD_U16;
-  if constexpr (std::is_same_v<T, std::int32_t>) return QX_FIELD_I32;
-  if constexpr (std::is_same_v<T, std::uint32_t>) return QX_FIELD_U32;
-  if constexpr (std::is_same_v<T, std::int64_t>) return QX_FIELD_I64;
-  if constexpr (std::is_same_v<T, float>) return QX_FIELD_F32;
-  if constexpr (std::is_same_v<T, double>) return QX_FIELD_F64;
-  if constexpr (std::is_same_v<T, CPoint>) return QX_FIELD_POINT;
-  if constexpr (std::is_same_v<T, CRect>) return QX_FIELD_RECT;
-  if constexpr (std::is_same_v<T, ScreenWindow>) return QX_FIELD_WINDOW;
+  if constexpr (std::is_same_v<T, char>)
+    return QX_FIELD_TEXT;
+  else if constexpr (std::is_same_v<T, std::uint8_t>)
+    return QX_FIELD_U8;
+  else if constexpr (std::is_same_v<T, std::int16_t>)
+    return QX_FIELD_I16;
+  else if constexpr (std::is_same_v<T, std::uint16_t>)
+    return QX_FIELD_U16;
+  else if constexpr (std::is_same_v<T, std::int32_t>)
+    return QX_FIELD_I32;
+  else if constexpr (std::is_same_v<T, std::uint32_t>)
+    return QX_FIELD_U32;
+  else if constexpr (std::is_same_v<T, std::int64_t>)
+    return QX_FIELD_I64;
+  else if constexpr (std::is_same_v<T, float>)
+    return QX_FIELD_F32;
+  else if constexpr (std::is_same_v<T, double>)
+    return QX_FIELD_F64;
+  else if constexpr (std::is_same_v<T, CPoint>)
+    return QX_FIELD_POINT;
+  else if constexpr (std::is_same_v<T, CRect>)
+    return QX_FIELD_RECT;
+  else {
+    static_assert(std::is_same_v<T, ScreenWindow>, "a record field of a type the descriptions do not know");
+    return QX_FIELD_WINDOW;
+  }
 }
 
 // T is the member's declared type: char[n] is one text, char[m][n] m texts.
@@ -75,8 +89,6 @@ template <typename T>
 constexpr QxField Describe(const char* name, const char* group, std::size_t offset,
                            QxFieldUnit unit = QX_UNIT_NONE, std::span<const char* const> words = {}) {
   using Entry = std::remove_all_extents_t<T>;
-  static_assert(std::is_same_v<Entry, char> || TypeOf<Entry>() != QX_FIELD_TEXT,
-                "a field of an unknown type");
   unsigned count = sizeof(T) / sizeof(Entry);
   if constexpr (std::is_same_v<Entry, char>) count = std::rank_v<T> == 2 ? std::extent_v<T, 0> : 1;
   const unsigned size = sizeof(T) / count;
