@@ -166,7 +166,7 @@ int main(int argc, char** argv) {
   }
 
   std::ostream& out = std::cout;
-  const qxhost::TracePrinter printer = [&out](const std::string& line) { out << "  " << line << "\n"; };
+  const qxhost::TracePrinter printer = [](const std::string& line) { std::cout << "  " << line << "\n"; };
   const qxhost::TraceLevel level = trace ? qxhost::TraceLevel::Full : qxhost::TraceLevel::Commands;
 
   qxsim::Instrument instrument;
