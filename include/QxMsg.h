@@ -10,7 +10,8 @@
 //   6. system start and the setup-block translation;
 //   7. change tracking, undo and the screen routines;
 //   8. value validators;
-//   9. the small queries other parts of a host use while drawing.
+//   9. the small queries other parts of a host use while drawing;
+//  10. the fields of the records and of the setup blocks, described.
 //
 // Nothing here is thread-safe: one host thread calls everything.
 #pragma once
@@ -914,5 +915,10 @@ void SetTimeBase(std::int64_t& mainScalePs, std::int64_t mainOffsetPs, std::int6
                  std::int64_t& delayedOffsetPs, bool mainChanged);
 double GetDelayedOffset(double scale, double offset, CRect rect, CPoint point);
 std::int64_t ConvertToLONG(float value, int digits);
+
+// ===========================================================================
+// 10. Field descriptions of the records and of the setup blocks
+// ===========================================================================
+#include "QxFields.h"
 
 #include "QxCommon.h"

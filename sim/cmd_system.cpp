@@ -1,4 +1,4 @@
-// System commands: identity, run control, setup blocks, LAN settings.
+// System commands: identity, error queue, run control, setup blocks, LAN settings.
 #include <cstdio>
 
 #include "sim/handlers.h"
@@ -9,6 +9,12 @@ namespace dso = L::dso;
 
 std::string QueryIdentity(const Model&, const Call&) { return "QXSIM,QX2216 Simulated DSO,SIM0000001,1.0.0"; }
 std::string QueryFpga(const Model&, const Call&) { return "QXSIM-FPGA 1.0.0"; }
+
+const char* DoClearStatus(Model& m, const Call&) {
+  m.errors.Clear();
+  return nullptr;
+}
+std::string QueryError(const Model& m, const Call&) { return m.errors.Pop(); }
 
 const char* DoRun(Model& m, const Call&) {
   m.Run();

@@ -86,6 +86,8 @@ constexpr double kFilt[2] = {limits::kMinFilter, limits::kMaxFilter};
 constexpr Row kRows[] = {
     // System
     Query("*IDN", &QueryIdentity),
+    Action("*CLS", &DoClearStatus),
+    Query("SYSTem:ERRor", &QueryError),
     Query("INFo:FPGA", &QueryFpga),
     Action("RUN", &DoRun),
     Action("STOP", &DoStop),

@@ -28,6 +28,8 @@ inline const char* Number(const Call& call, double& value) {
 
 // System (sim/cmd_system.cpp)
 std::string QueryIdentity(const Model&, const Call&);
+const char* DoClearStatus(Model& m, const Call&);
+std::string QueryError(const Model& m, const Call&);
 std::string QueryFpga(const Model&, const Call&);
 const char* DoRun(Model&, const Call&);
 const char* DoStop(Model&, const Call&);

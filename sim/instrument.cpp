@@ -20,6 +20,7 @@ std::vector<std::string> Instrument::Feed(std::string_view bytes) {
     if (overlong) {
       ++counters_.overlong;
       ++counters_.errors;
+      model_.errors.Push("line too long");
       return;
     }
     Outcome outcome = RunLocked(line);
@@ -32,6 +33,7 @@ void Instrument::CountOverlong() {
   std::lock_guard lock(mutex_);
   ++counters_.overlong;
   ++counters_.errors;
+  model_.errors.Push("line too long");
 }
 
 Outcome Instrument::RunLocked(std::string_view text) {
@@ -71,6 +73,7 @@ Outcome Instrument::RunLocked(std::string_view text) {
   }
   if (error) {
     ++counters_.errors;
+    model_.errors.Push(error);
     outcome.error = error;
   } else if (outcome.reply) {
     ++counters_.queries;

@@ -12,6 +12,7 @@
 
 #include "le_bytes.h"
 #include "setup/block_layout.h"
+#include "sim/error_queue.h"
 
 namespace qxsim {
 
@@ -147,6 +148,9 @@ class Model {
   std::optional<AltBlock> stagedAlt;
   // ":CLEARUSB" counts here; the USB device drops its pending output when it changes.
   std::uint64_t usbClears = 0;
+  // Refused lines. Reading it (":SYSTEM:ERROR?") takes entries out: the one
+  // query that changes the instrument. A default setup leaves it alone.
+  mutable ErrorQueue errors;
 
   std::uint8_t* Bytes(BlockId id);
   const std::uint8_t* Bytes(BlockId id) const;

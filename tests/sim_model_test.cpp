@@ -341,6 +341,31 @@ TEST(SimModelTest, ScpiForms) {
     }
 }
 
+// Each refusal leaves one entry, oldest first; a full queue ends in an overflow.
+TEST(SimModelTest, ErrorQueue) {
+  qxsim::Instrument in;
+  const std::pair<std::string, std::string> cases[] = {
+      {":FOO", "-113,\"Undefined header\""},
+      {":RUN?", "-113,\"Undefined header;not a query\""},
+      {":RUN 1", "-108,\"Parameter not allowed\""},
+      {":CHAN1:SCAL", "-109,\"Missing parameter\""},
+      {":LAN:IP 1.2.3", "-224,\"Illegal parameter value\""},
+  };
+  for (const auto& [line, entry] : cases) in.Run(line);
+  in.Feed(std::string(4097, 'A') + "\r");
+  for (const auto& [line, entry] : cases) EXPECT_EQ(in.Execute(":SYST:ERR?"), entry) << line;
+  EXPECT_EQ(in.Execute(":SYSTEM:ERROR?"), "-363,\"Input buffer overrun\"");
+  EXPECT_EQ(in.Execute(":SYSTEM:ERROR?"), "0,\"No error\"");
+
+  for (int i = 0; i < 20; ++i) in.Run(":FOO");
+  in.Run(":DEFAULT");  // a default setup keeps the queue
+  for (int i = 0; i < 15; ++i) EXPECT_EQ(in.Execute(":SYST:ERR?"), "-113,\"Undefined header\"");
+  EXPECT_EQ(in.Execute(":SYST:ERR?"), "-350,\"Queue overflow\"");
+  in.Run(":FOO");
+  EXPECT_EQ(in.Run("*CLS").error, "");
+  EXPECT_EQ(in.Execute(":SYST:ERR?"), "0,\"No error\"");
+}
+
 TEST(SimModelTest, LineAssembly) {
   qxsim::Instrument in;
   std::size_t replies = 0;

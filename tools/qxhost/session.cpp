@@ -1,19 +1,17 @@
 #include "session.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cctype>
-#include <cmath>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <limits>
-#include <optional>
-#include <sstream>
+#include <iterator>
 
-#include "block_decode.h"
-#include "control_rows.h"
-#include "frame/state.h"
-#include "link/link_state.h"
-#include "record_fields.h"
-#include "si_number.h"
+#include "field_text.h"
+#include "numbers.h"
 
 namespace qxhost {
 
@@ -34,12 +32,9 @@ UINT_PTR HostWindow::SetTimer(UINT_PTR id, UINT elapseMs, void*) {
 
 namespace {
 
-std::vector<std::string> Split(const std::string& line) {
-  std::istringstream in(line);
-  std::vector<std::string> words;
-  for (std::string w; in >> w;) words.push_back(w);
-  return words;
-}
+constexpr int kReplyBytes = 256;  // what the library stores of a reply
+constexpr int kMaxErrorEntries = 20;
+constexpr std::size_t kBlockSizes[] = {sizeof(DSO_SETUP), sizeof(_QX_LA_SETUP), sizeof(DSO_ALT_SETUP)};
 
 std::string Lower(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(),
@@ -53,52 +48,85 @@ std::string Hex(unsigned long v) {
   return text;
 }
 
-// How many leading words of `words` a row's words match (0: not this row).
-std::size_t Matches(const ControlRow& row, const std::vector<std::string>& words) {
-  const std::vector<std::string> own = Split(row.words);
-  if (own.size() > words.size()) return 0;
-  for (std::size_t i = 0; i < own.size(); ++i)
-    if (Lower(words[i]) != own[i]) return 0;
-  return own.size();
+// A '#' at the start or after a blank begins a comment.
+std::string WithoutComment(const std::string& line) {
+  for (std::size_t i = 0; i < line.size(); ++i)
+    if (line[i] == '#' && (i == 0 || std::isspace(static_cast<unsigned char>(line[i - 1]))))
+      return line.substr(0, i);
+  return line;
 }
 
-std::string ChoiceList(const ControlRow& row) {
-  std::string list;
-  for (const Choice& c : row.choices) list += (list.empty() ? "" : ", ") + std::string(c.word);
-  if (row.numberAllowed) list += list.empty() ? "a number" : " or a number";
-  return list;
+// The text after the first word, as typed.
+std::string Rest(const std::string& line, const std::string& first) {
+  std::string rest = line.substr(line.find(first) + first.size());
+  rest.erase(0, rest.find_first_not_of(" \t"));
+  rest.erase(rest.find_last_not_of(" \t\r") + 1);
+  return rest;
 }
 
-// The message variable for a typed value; an explanation when it does not fit.
-std::optional<std::string> SetMessageVariable(VarType type, double v) {
+void SetMessageVariable(QxVarType type, double v) {
   switch (type) {
-    case VarType::None: break;
-    case VarType::Bool: SetMsgVarbool(v != 0); break;
-    case VarType::Int:
-      if (v != std::floor(v) || v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
-        return "a whole number";
-      SetMsgVarInt(static_cast<int>(v));
-      break;
-    case VarType::Uint:
-      if (v != std::floor(v) || v < 0 || v > std::numeric_limits<unsigned>::max())
-        return "a whole number, 0 or more";
-      SetMsgVarUINT(static_cast<unsigned>(v));
-      break;
-    case VarType::Float: SetMsgVarfloat(static_cast<float>(v)); break;
-    case VarType::Double: SetMsgVarDouble(v); break;
+    case QX_VAR_NONE: break;
+    case QX_VAR_BOOL: SetMsgVarbool(v != 0); break;
+    case QX_VAR_BYTE:  // the handler reads the low byte
+    case QX_VAR_INT: SetMsgVarInt(static_cast<int>(v)); break;
+    case QX_VAR_UINT: SetMsgVarUINT(static_cast<unsigned>(v)); break;
+    case QX_VAR_FLOAT: SetMsgVarfloat(static_cast<float>(v)); break;
+    case QX_VAR_DOUBLE: SetMsgVarDouble(v); break;
+    case QX_VAR_INT64: SetMsgVarLONG64(static_cast<std::int64_t>(v)); break;
   }
-  return std::nullopt;
 }
 
-std::string MessageName(const HostWindow::Event& e) {
-  if (e.wParam == CTL_STATUS_MESSAGE) return "status message";
-  if (e.wParam == CTL_SETTING_CHANGED) return "setting changed while running";
-  return "control " + Hex(e.wParam) + " value " + std::to_string(static_cast<long>(e.lParam));
+struct TypeWord {
+  const char* word;
+  QxVarType type;
+};
+constexpr TypeWord kTypes[] = {{"none", QX_VAR_NONE},     {"bool", QX_VAR_BOOL},  {"byte", QX_VAR_BYTE},
+                               {"int", QX_VAR_INT},       {"uint", QX_VAR_UINT},  {"float", QX_VAR_FLOAT},
+                               {"double", QX_VAR_DOUBLE}, {"int64", QX_VAR_INT64}};
+
+// A whole number as raw takes it: decimal, or hex with 0x; nothing else after it.
+bool WholeNumber(const std::string& text, long long lo, long long hi, long long* out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const long long v = std::strtoll(text.c_str(), &end, 0);
+  if (*end != '\0' || errno != 0 || v < lo || v > hi) return false;
+  *out = v;
+  return true;
+}
+
+bool IsText(const std::string& bytes) {
+  return std::all_of(bytes.begin(), bytes.end(), [](unsigned char c) { return c >= 0x20 && c < 0x7F; });
+}
+
+void HexDump(std::ostream& out, const std::string& bytes) {
+  char line[96];
+  for (std::size_t at = 0; at < bytes.size(); at += 16) {
+    int n = std::snprintf(line, sizeof line, "    %04zX ", at);
+    for (std::size_t i = at; i < at + 16 && i < bytes.size(); ++i)
+      n += std::snprintf(line + n, sizeof line - static_cast<std::size_t>(n), " %02X",
+                         static_cast<unsigned char>(bytes[i]));
+    out << line << "\n";
+  }
+}
+
+std::string ChoiceList(const Word& w) {
+  std::string list;
+  for (const Choice& c : w.choices) {
+    std::string shortForm, longForm = Lower(c.word);
+    for (const char* p = c.word; *p; ++p)
+      if (std::isupper(static_cast<unsigned char>(*p)) || std::isdigit(static_cast<unsigned char>(*p)))
+        shortForm += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+    list += (list.empty() ? "" : ", ") + longForm + (shortForm != longForm ? " (" + shortForm + ")" : "");
+  }
+  return list;
 }
 
 }  // namespace
 
-Session::Session(std::ostream& out, TracingSocket* socket) : out_(out), socket_(socket) {}
+Session::Session(std::ostream& out, std::ostream& err, TracingSocket* socket, int timeoutMs)
+    : out_(out), err_(err), socket_(socket), lan_(socket != nullptr), timeoutMs_(timeoutMs) {}
 
 void Session::Attach(CWinSocket* socket) {
   // The host's 700 x 400 waveform window, split in two for the zoomed views.
@@ -108,223 +136,319 @@ void Session::Attach(CWinSocket* socket) {
   rgn_.TrigMarkRef2 = CPoint(366, 233);
   setup_.TimeScaleLimit = 2e-9f;
   setup_.RefreshFlag = 1;
+  setup_.InterfaceType = lan_ ? 1 : 0;
   QxMsgInit(&main_, &setup_, &rgn_, &pos_, socket);
 }
 
-bool Session::Refuse(const std::string& why) {
-  out_ << "  " << why << "\n";
+bool Session::Error(const std::string& message) {
+  out_.flush();
+  err_ << (location_.empty() ? "" : location_ + ": ") << "error: " << message << std::endl;
   return false;
 }
 
-void Session::RunQueue() {
-  while (GetIOCmd() != 0) IOCmdProcess();
+bool Session::OnOwnLink() const { return setup_.InterfaceType == (lan_ ? 1u : 0u); }
+
+bool Session::ProbeErrorQueue() {
+  for (int i = 0; i < kMaxErrorEntries; ++i) {
+    BYTE reply[kReplyBytes + 1] = {};
+    if (ReadCommand(":SYSTEM:ERROR?", reply) <= 0) break;
+    char* end = nullptr;
+    const long code = std::strtol(reinterpret_cast<const char*>(reply), &end, 10);
+    if (end == reinterpret_cast<const char*>(reply) || *end != ',') break;
+    errorQueue_ = true;
+    if (code == 0) break;  // entries before this session are not its errors
+  }
+  if (socket_) socket_->TakeHealth();  // an instrument without the queue leaves the probe unanswered
+  return errorQueue_;
 }
 
-void Session::Report(const _QX_SETUP& before) {
+bool Session::InstrumentErrors() {
+  bool clean = true;
+  for (int i = 0; i < kMaxErrorEntries; ++i) {
+    BYTE reply[kReplyBytes + 1] = {};
+    if (ReadCommand(":SYSTEM:ERROR?", reply) <= 0) break;
+    const std::string entry(reinterpret_cast<const char*>(reply));
+    if (std::strtol(entry.c_str(), nullptr, 10) == 0) break;
+    clean = Error("the instrument refused a line: " + entry);
+  }
+  return clean;
+}
+
+bool Session::Execute(const std::string& typed) {
+  const std::string line = WithoutComment(typed);
+  const std::vector<std::string> words = SplitWords(line);
+  if (words.empty()) return true;
+  const _QX_SETUP before = setup_;
+  const bool wasOwnLink = OnOwnLink();
+  const Match match = FindWord(words);
+  const std::span<const std::string> args = std::span(words).subspan(match.word ? match.used : 0);
+  bool ok = true;
+  bool reachesInstrument = true;
+  if (!match.word) {
+    std::string known;
+    for (const Word& w : Words()) {
+      const std::vector<std::string> tokens = Tokens(w.text);
+      if (tokens.size() > 1 && tokens[0] == Lower(words[0])) known += (known.empty() ? "" : ", ") + tokens[1];
+    }
+    ok = Error(known.empty() ? "unknown word \"" + words[0] + "\"; type help for the list"
+                             : Lower(words[0]) + ": expected " + known +
+                                   (words.size() > 1 ? ", not \"" + words[1] + "\"" : ""));
+    reachesInstrument = false;
+  } else {
+    switch (match.word->own) {
+      case Own::None: ok = Control(match, args); break;
+      case Own::Send: ok = Send(Rest(line, words[0])); break;
+      case Own::Query: ok = Query(Rest(line, words[0])); break;
+      case Own::Raw: ok = Raw(args); break;
+      case Own::Init: ok = Init(); break;
+      case Own::Show: ok = Show(args), reachesInstrument = false; break;
+      case Own::Blocks: ok = Blocks(args), reachesInstrument = false; break;
+      case Own::Help: ok = Help(args), reachesInstrument = false; break;
+      case Own::Quit: quit_ = true, reachesInstrument = false; break;
+    }
+  }
+  ok = Report(before) && ok;
+  if (wasOwnLink != OnOwnLink()) {
+    if (wasOwnLink)
+      out_ << "  warning: the library now talks to the " << LinkName(!lan_)
+           << ", which this session does not have: nothing reaches the instrument until `interface "
+           << (lan_ ? "lan" : "usb") << "`\n";
+    else
+      out_ << "  the library talks to this session's " << LinkName(lan_) << " again\n";
+  }
+  if (reachesInstrument && errorQueue_ && OnOwnLink() && !linkLost_) ok = InstrumentErrors() && ok;
+  return ok;
+}
+
+bool Session::Post(unsigned long cmd, unsigned int ctrl, long value) {
+  if (!QxPostIOCmd(cmd, ctrl, value, &panel_, nullptr, nullptr)) return Error("the command queue is full");
+  posted_ = cmd;
+  while (GetIOCmd() != 0) IOCmdProcess();
+  return true;
+}
+
+bool Session::Control(const Match& match, std::span<const std::string> args) {
+  const Word& w = *match.word;
+  long value = 0;
+  if (std::string why; !SlotValue(match, &value, &why)) return Error(why);
+  if (w.var == QX_VAR_NONE) {
+    if (!args.empty()) return Error(std::string(w.text) + ": takes no value");
+  } else {
+    const std::string expected = Usage(w).substr(std::strlen(w.text) + 1);
+    if (args.size() != 1)
+      return Error(std::string(w.text) + ": expected " + (args.empty() ? "" : "one value, ") + expected);
+    const Value v = ParseValue(w, args[0]);
+    if (!v.ok) return Error(std::string(w.text) + ": " + v.error);
+    SetMessageVariable(w.var, v.value);
+  }
+  return Post(w.cmd, w.ctrl, value);
+}
+
+bool Session::Report(const _QX_SETUP& before) {
   for (const HostWindow::Event& e : HostWindow::Events()) {
+    const std::string window = std::string("  ") + e.window->Name() + " window: ";
     if (e.timer) {
-      out_ << "  " << e.window->Name() << " window: timer " << e.message << " restarted (" << e.wParam
-           << " ms)\n";
+      out_ << window << "timer " << e.message << " restarted (" << e.wParam << " ms)\n";
     } else if (e.wParam == CTL_STATUS_MESSAGE && e.window == &main_) {
       out_ << "  status: " << setup_.ErrorText << "\n";
     } else {
-      out_ << "  " << e.window->Name() << " window: message " << Hex(e.message) << ", " << MessageName(e)
-           << "\n";
+      const char* message = e.window != &main_           ? CommandName(e.message)
+                            : e.message == QX_MSG_MISC   ? "QX_MSG_MISC"
+                            : e.message == QX_MSG_NOTIFY ? "QX_MSG_NOTIFY"
+                                                         : nullptr;
+      const char* control = ControlName(posted_, static_cast<unsigned int>(e.wParam));
+      out_ << window << (message ? message : Hex(e.message)) << " / " << (control ? control : Hex(e.wParam))
+           << ", value " << static_cast<long>(e.lParam) << "\n";
     }
   }
   HostWindow::Events().clear();
   for (const std::string& change : Changes(before, setup_))
     if (change.rfind("ErrorText", 0) != 0) out_ << "  " << change << "\n";
-  if (socket_) {
-    const LinkHealth health = socket_->TakeHealth();
-    linkLost_ = linkLost_ || health.Lost();
-    if (health.failedSends > 0)
-      out_ << "  the instrument's connection is lost: " << health.failedSends << " line(s) not sent\n";
-    if (health.unansweredQueries > 0)
-      out_ << "  the instrument did not answer " << health.unansweredQueries << " quer"
-           << (health.unansweredQueries == 1 ? "y" : "ies") << "\n";
-  }
-}
-
-bool Session::Execute(const std::string& line) {
-  const std::vector<std::string> words = Split(line);
-  if (words.empty() || words[0][0] == '#') return true;
-  const std::string verb = Lower(words[0]);
-  const _QX_SETUP before = setup_;
+  if (!socket_) return true;
+  const LinkHealth health = socket_->TakeHealth();
+  linkLost_ = linkLost_ || health.Lost();
   bool ok = true;
-  if (verb == "quit" || verb == "exit") {
-    quit_ = true;
-  } else if (verb == "help") {
-    Help(words);
-  } else if (verb == "show") {
-    ok = Show(words);
-  } else if (verb == "blocks") {
-    PrintBlocks(out_, qx::Link.FwDsoSetup, qx::Link.FwLaSetup, qx::Link.FwAltSetup);
-  } else if (verb == "raw") {
-    ok = Raw(words);
-  } else if (verb == "send" || verb == "query") {
-    const std::size_t start = line.find(words[0]) + words[0].size();
-    std::string rest = line.substr(start);
-    rest.erase(0, rest.find_first_not_of(" \t"));
-    ok = Send(rest, verb == "query");
-  } else if (verb == "init") {
-    out_ << (QxInitSystem() ? "  the records now mirror the instrument\n"
-                            : "  reading the instrument's setup failed\n");
-  } else {
-    ok = RunControl(words);
-  }
-  Report(before);
+  if (health.failedSends > 0)
+    ok = Error("the instrument's connection is lost: " + std::to_string(health.failedSends) +
+               " line(s) not sent");
+  if (health.unansweredQueries > 0)
+    ok = Error("the instrument did not answer " + std::to_string(health.unansweredQueries) +
+               (health.unansweredQueries == 1 ? " query" : " queries") + " within " +
+               std::to_string(timeoutMs_) + " ms");
   return ok;
 }
 
-bool Session::RunControl(const std::vector<std::string>& words) {
-  const ControlRow* best = nullptr;
-  std::size_t matched = 0;
-  for (const ControlRow& row : ControlRows()) {
-    const std::size_t n = Matches(row, words);
-    if (n > matched) best = &row, matched = n;
-  }
-  if (!best) {
-    std::string known;
-    for (const ControlRow& row : ControlRows()) {
-      const std::vector<std::string> own = Split(row.words);
-      if (own.size() > 1 && own[0] == Lower(words[0])) known += (known.empty() ? "" : ", ") + own[1];
-    }
-    if (known.empty()) return Refuse("unknown command \"" + words[0] + "\"; type help for the list");
-    return Refuse(Lower(words[0]) + ": expected " + known +
-                  (words.size() > 1 ? ", not \"" + words[1] + "\"" : ""));
-  }
-  const std::size_t args = words.size() - matched;
-  const bool wantsValue = best->var != VarType::None;
-  if (!wantsValue && args > 0) return Refuse(std::string(best->words) + ": takes no value");
-  if (wantsValue && args != 1)
-    return Refuse(std::string(best->words) + ": expected " + (args == 0 ? "" : "one value: ") +
-                  ChoiceList(*best));
-
-  double value = 0;
-  if (wantsValue) {
-    const std::string typed = words[matched];
-    bool found = false;
-    for (const Choice& c : best->choices) {
-      if (Lower(typed) == c.word) value = c.value, found = true;
-    }
-    if (!found) {
-      const std::optional<double> number = best->numberAllowed ? ParseSiNumber(typed) : std::nullopt;
-      if (!number)
-        return Refuse(std::string(best->words) + ": expected " + ChoiceList(*best) + ", not \"" + typed +
-                      "\"");
-      value = *number;
-    }
-    if (auto problem = SetMessageVariable(best->var, value))
-      return Refuse(std::string(best->words) + ": expected " + *problem + ", not \"" + typed + "\"");
-  }
-  if (!QxPostIOCmd(best->cmd, best->ctrl, best->value, &panel_, nullptr, nullptr))
-    return Refuse("the command queue is full");
-  RunQueue();
-  return true;
-}
-
-bool Session::Show(const std::vector<std::string>& words) {
+bool Session::Show(std::span<const std::string> args) {
   const std::vector<std::string> groups = FieldGroups();
   std::string all;
   for (const std::string& g : groups) all += (all.empty() ? "" : ", ") + g;
-  if (words.size() != 2) return Refuse("show: expected a group: " + all);
-  const std::string group = Lower(words[1]);
-  if (std::find(groups.begin(), groups.end(), group) == groups.end())
-    return Refuse("show: unknown group \"" + words[1] + "\"; expected one of " + all);
-  for (const RecordField& field : SetupFields()) {
-    if (group != field.group) continue;
-    for (std::size_t i = 0; i < field.count; ++i)
-      out_ << "  " << ElementName(field, i) << " = " << FormatElement(setup_, field, i) << "\n";
-  }
-  return true;
-}
-
-bool Session::Raw(const std::vector<std::string>& words) {
-  static const char* const kTypes = "none, bool, int, uint, float, double, int64";
-  if (words.size() < 5 || words.size() > 6)
-    return Refuse("raw: expected CMD CTRL VALUE TYPE [DATA], e.g. raw 0xC45 0x6D1 0 int 64");
-  long numbers[3];
-  for (int i = 0; i < 3; ++i) {
-    char* end = nullptr;
-    numbers[i] = std::strtol(words[static_cast<std::size_t>(i) + 1].c_str(), &end, 0);
-    if (*end != '\0')
-      return Refuse("raw: \"" + words[static_cast<std::size_t>(i) + 1] + "\" is not a number");
-  }
-  const std::string type = Lower(words[4]);
-  if (type != "none" && words.size() != 6) return Refuse(std::string("raw: a ") + type + " needs its DATA");
-  std::optional<double> data = words.size() == 6 ? ParseSiNumber(words[5]) : 0.0;
-  if (!data) return Refuse("raw: \"" + words[5] + "\" is not a number");
-  if (type == "bool")
-    SetMsgVarbool(*data != 0);
-  else if (type == "int")
-    SetMsgVarInt(static_cast<int>(*data));
-  else if (type == "uint")
-    SetMsgVarUINT(static_cast<unsigned>(*data));
-  else if (type == "float")
-    SetMsgVarfloat(static_cast<float>(*data));
-  else if (type == "double")
-    SetMsgVarDouble(*data);
-  else if (type == "int64")
-    SetMsgVarLONG64(static_cast<std::int64_t>(*data));
-  else if (type != "none")
-    return Refuse("raw: TYPE is one of " + std::string(kTypes));
-  if (numbers[0] == 0) return Refuse("raw: command 0 cannot be posted (it reads as an empty queue)");
-  if (!QxPostIOCmd(static_cast<unsigned long>(numbers[0]), static_cast<unsigned>(numbers[1]), numbers[2],
-                   &panel_, nullptr, nullptr))
-    return Refuse("the command queue is full");
-  RunQueue();
-  return true;
-}
-
-bool Session::Send(const std::string& text, bool query) {
-  if (text.empty()) return Refuse(std::string(query ? "query" : "send") + ": expected the text to send");
-  if (!query) {
-    const int n = WriteCommand(text.c_str());
-    out_ << "  " << (n < 0 ? "not connected" : std::to_string(n) + " bytes sent") << "\n";
+  if (args.empty()) {
+    out_ << "  groups: " << all << "\n";
     return true;
   }
-  BYTE reply[qx::kReplyBufferBytes + 1] = {};
-  const int n = ReadCommand(text.c_str(), reply);
-  const int stored = std::clamp(n, 0, qx::kReplyBufferBytes);
-  const std::string payload(reinterpret_cast<const char*>(reply), static_cast<std::size_t>(stored));
-  if (payload.empty())
-    out_ << "  no reply\n";
-  else
-    out_ << "  reply: " << Printable(payload) << "\n";
+  const std::string group = Lower(args[0]);
+  if (args.size() > 1 || std::find(groups.begin(), groups.end(), group) == groups.end())
+    return Error("show: expected one of " + all + ", not \"" + args[0] + (args.size() > 1 ? " ..." : "") +
+                 "\"");
+  PrintGroup(out_, group, setup_, rgn_, pos_);
   return true;
 }
 
-void Session::Help(const std::vector<std::string>& words) {
-  if (words.size() >= 2 && Lower(words[1]) == "numbers") {
-    out_ << kSiNumberHelp << "\n";
-    return;
+bool Session::Blocks(std::span<const std::string> args) {
+  DSO_SETUP dso;
+  _QX_LA_SETUP la;
+  DSO_ALT_SETUP alt;
+  QxGetFirmwareBlocks(&dso, &la, &alt);
+  const struct {
+    const char* name;
+    const char* title;
+    std::span<const QxField> fields;
+    const BYTE* bytes;
+  } blocks[] = {
+      {"dso", "DSO_SETUP (780 bytes)", QxFieldsOf<DSO_SETUP>(), dso.Bytes},
+      {"la", "_QX_LA_SETUP (260 bytes)", QxFieldsOf<_QX_LA_SETUP>(), la.Bytes},
+      {"alt", "DSO_ALT_SETUP (396 bytes)", QxFieldsOf<DSO_ALT_SETUP>(), alt.Bytes},
+  };
+  if (args.size() > 1 ||
+      (args.size() == 1 && std::none_of(std::begin(blocks), std::end(blocks),
+                                        [&](const auto& b) { return Lower(args[0]) == b.name; })))
+    return Error("blocks: expected dso, la or alt, or nothing for all three");
+  for (const auto& b : blocks)
+    if (args.empty() || Lower(args[0]) == b.name) PrintBlock(out_, b.title, b.fields, b.bytes);
+  return true;
+}
+
+bool Session::Send(const std::string& text) {
+  if (text.empty()) return Error("send: expected the text to send");
+  if (!OnOwnLink())
+    return Error(std::string("send: the library talks to the ") + LinkName(!lan_) +
+                 ", which this session does not have; `interface " + (lan_ ? "lan" : "usb") + "` first");
+  const int n = WriteCommand(text.c_str());
+  out_ << "  " << (n < 0 ? "not connected" : std::to_string(n) + " bytes sent") << "\n"
+       << "  the records do not follow a line sent this way; init reads the instrument's setup into them "
+          "again\n";
+  return n >= 0;
+}
+
+bool Session::Query(const std::string& text) {
+  if (text.empty()) return Error("query: expected the text to send");
+  if (!OnOwnLink())
+    return Error(std::string("query: the library talks to the ") + LinkName(!lan_) +
+                 ", which this session does not have; `interface " + (lan_ ? "lan" : "usb") + "` first");
+  // A setup block is read whole (on the LAN); any other reply up to the library's 256 bytes.
+  const bool block = lan_ && strncasecmp(text.c_str(), ":SETUP:", 7) == 0;
+  BYTE reply[sizeof(DSO_SETUP) + 1] = {};
+  const int n = block ? ReadSetup(text.c_str(), reply) : ReadCommand(text.c_str(), reply);
+  if (n <= 0) {
+    out_ << "  no reply\n";
+    return socket_ ? false : Error("query: no reply");
   }
-  const std::string topic = words.size() >= 2 ? Lower(words[1]) : "";
-  bool any = false;
-  for (const ControlRow& row : ControlRows()) {
-    if (!topic.empty() && std::string(row.words).rfind(topic, 0) != 0) continue;
-    std::string usage = row.words;
-    if (row.var != VarType::None) usage += " <" + ChoiceList(row) + ">";
-    out_ << "  " << usage << "\n      " << row.help << "\n";
-    any = true;
+  const std::string payload(reinterpret_cast<const char*>(reply), static_cast<std::size_t>(n));
+  if (IsText(payload)) {
+    out_ << "  reply: " << payload << "\n";
+  } else if (payload.size() == kBlockSizes[0]) {
+    PrintBlock(out_, "  reply: 780 bytes, a DSO_SETUP block", QxFieldsOf<DSO_SETUP>(), reply);
+  } else if (payload.size() == kBlockSizes[1]) {
+    PrintBlock(out_, "  reply: 260 bytes, an _QX_LA_SETUP block", QxFieldsOf<_QX_LA_SETUP>(), reply);
+  } else if (payload.size() == kBlockSizes[2]) {
+    PrintBlock(out_, "  reply: 396 bytes, a DSO_ALT_SETUP block", QxFieldsOf<DSO_ALT_SETUP>(), reply);
+  } else {
+    out_ << "  reply: " << payload.size() << " bytes\n";
+    HexDump(out_, payload);
   }
-  // The console's own words, which the general list explains.
-  const bool ownWord =
-      topic == "show" || topic == "blocks" || topic == "raw" || topic == "send" || topic == "query";
-  if (!topic.empty() && !any && !ownWord) out_ << "  no command begins with \"" << topic << "\"\n";
-  if (topic.empty() || ownWord) {
-    out_ << "  show GROUP             print a group of record fields (show alone lists the groups)\n"
-            "  blocks                 decode the three setup blocks as the instrument last sent them\n"
-            "  raw CMD CTRL VALUE TYPE [DATA]  post any command (TYPE: none bool int uint float double "
-            "int64)\n"
-            "  send TEXT              write TEXT to the instrument as a command line\n"
-            "  query TEXT             send TEXT as a query and print the reply\n"
-            "  init                   read the instrument's setup into the records again\n"
-            "  help [WORD|numbers]    this list, the commands beginning with WORD, or how numbers are "
-            "written\n"
-            "  quit                   leave\n";
+  if (socket_ && socket_->LastAnnounced() > n)
+    out_ << "  (the instrument announced " << socket_->LastAnnounced() << " bytes; the library stores " << n
+         << ")\n";
+  return true;
+}
+
+bool Session::Raw(std::span<const std::string> args) {
+  static const std::string kUsage =
+      "raw: expected CMD CTRL VALUE TYPE [DATA], e.g. raw CMD_ACQUIRE CTL_ACQ_AVERAGES 0 int 64";
+  if (args.size() < 4 || args.size() > 5) return Error(kUsage);
+  long long cmd = 0, ctrl = 0, value = 0;
+  unsigned long namedCmd = 0;
+  unsigned int namedCtrl = 0;
+  if (CommandByName(args[0].c_str(), &namedCmd))
+    cmd = static_cast<long long>(namedCmd);
+  else if (!WholeNumber(args[0], 1, 0xFFFFFFFF, &cmd))
+    return Error("raw: CMD \"" + args[0] + "\" is neither a command name nor a number from 1 to 0xFFFFFFFF");
+  if (ControlByName(args[1].c_str(), &namedCtrl))
+    ctrl = namedCtrl;
+  else if (!WholeNumber(args[1], 0, 0xFFFFFFFF, &ctrl))
+    return Error("raw: CTRL \"" + args[1] + "\" is neither a control name nor a number from 0 to 0xFFFFFFFF");
+  if (!WholeNumber(args[2], -2147483648LL, 2147483647LL, &value))
+    return Error("raw: VALUE \"" + args[2] + "\" is not a 32-bit whole number");
+  const TypeWord* type = nullptr;
+  for (const TypeWord& t : kTypes)
+    if (Lower(args[3]) == t.word) type = &t;
+  if (!type) return Error("raw: TYPE is one of none, bool, byte, int, uint, float, double, int64");
+  if ((type->type == QX_VAR_NONE) != (args.size() == 4))
+    return Error(type->type == QX_VAR_NONE ? "raw: none takes no DATA"
+                                           : "raw: " + args[3] + " needs its DATA");
+  if (args.size() == 5) {
+    const ParsedNumber data = ParseNumber(args[4], Unit::None);
+    if (!data.ok) return Error("raw: DATA \"" + args[4] + "\": " + data.error);
+    if (std::string why = FitError(type->type, data.value); !why.empty())
+      return Error("raw: DATA \"" + args[4] + "\" is " + why);
+    SetMessageVariable(type->type, data.value);
   }
+  return Post(static_cast<unsigned long>(cmd), static_cast<unsigned int>(ctrl), static_cast<long>(value));
+}
+
+bool Session::Init() {
+  if (QxInitSystem()) {
+    out_ << "  the records now mirror the instrument\n";
+    return true;
+  }
+  return Error("reading the instrument's setup failed");
+}
+
+bool Session::Help(std::span<const std::string> args) {
+  if (args.empty()) {
+    char line[200];
+    for (const Word& w : Words()) {
+      std::snprintf(line, sizeof line, "  %-40s %s\n", Usage(w).c_str(), w.help);
+      out_ << line;
+    }
+    out_ << "  Words take SCPI short forms of their choices (aver for average); help WORD tells more.\n";
+    return true;
+  }
+  if (args.size() == 1 && Lower(args[0]) == "numbers") {
+    out_ << kNumberHelp << "\n";
+    return true;
+  }
+  std::vector<const Word*> found;
+  const Word* exact = nullptr;
+  for (const Word& w : Words()) {
+    const std::vector<std::string> tokens = Tokens(w.text);
+    if (tokens.size() < args.size()) continue;
+    bool match = true;
+    for (std::size_t i = 0; i < args.size() && match; ++i) match = tokens[i] == Lower(args[i]);
+    if (!match) continue;
+    found.push_back(&w);
+    if (tokens.size() == args.size()) exact = &w;
+  }
+  std::string topic;
+  for (const std::string& a : args) topic += (topic.empty() ? "" : " ") + a;
+  if (found.empty()) return Error("help: no word begins with \"" + topic + "\"");
+  if (!exact && found.size() > 1) {
+    for (const Word* w : found) out_ << "  " << Usage(*w) << "\n      " << w->help << "\n";
+    return true;
+  }
+  const Word& w = exact ? *exact : *found[0];
+  out_ << "  " << Usage(w) << "\n      " << w.help << "\n";
+  if (!w.choices.empty()) out_ << "      choices: " << ChoiceList(w) << "\n";
+  if (w.range) out_ << "      range: " << w.range << "\n";
+  if (w.number)
+    out_ << "      unit: " << (w.unit == Unit::None ? "none" : UnitText(w.unit))
+         << ", after an SI prefix if you like (help numbers)\n";
+  if (const Placeholder* p = PlaceholderOf(w))
+    out_ << "      " << p->token << ": " << p->prefix << p->first << " to " << p->prefix << p->last << "\n";
+  if (w.cmdName)
+    out_ << "      posts " << w.cmdName << " / " << (w.ctrlName ? w.ctrlName : Hex(w.ctrl).c_str())
+         << (w.var == QX_VAR_NONE ? "" : std::string(" with ") + TypeName(w.var)) << "\n";
+  return true;
 }
 
 }  // namespace qxhost

@@ -1,5 +1,7 @@
 // One console session: the host's records and windows handed to the library,
-// and the commands a user types, turned into posts and run through the queue.
+// and the lines a user types, turned into posts and run through the queue.
+// After each line it prints what the library did, and any complaint of the
+// instrument from its error queue.
 #pragma once
 
 #include <ostream>
@@ -8,6 +10,7 @@
 
 #include "QxMsg.h"
 #include "tracing_link.h"
+#include "word_parser.h"
 
 namespace qxhost {
 
@@ -35,38 +38,60 @@ class HostWindow : public CWnd {
 
 class Session {
  public:
-  Session(std::ostream& out, TracingSocket* socket);
+  // `socket` is the LAN link being traced, or null on a USB session.
+  Session(std::ostream& out, std::ostream& err, TracingSocket* socket, int timeoutMs);
 
   // Hands the records to the library and fills in the host's window layout.
   void Attach(CWinSocket* socket);
   _QX_SETUP& Setup() { return setup_; }
 
-  // Runs one typed line; false when it was not understood (nothing changed).
+  // Asks the instrument for its error queue and empties it; false when it
+  // keeps none (refused lines then go unnoticed).
+  bool ProbeErrorQueue();
+
+  // Where the next line comes from, for its errors ("demo.qx:3"); "" at the keyboard.
+  void SetLocation(std::string where) { location_ = std::move(where); }
+
+  // Runs one typed line; false when the console or the instrument refused
+  // it, or a query went unanswered.
   bool Execute(const std::string& line);
   bool QuitRequested() const { return quit_; }
   // The instrument stopped taking lines or answering its setup queries.
   bool LinkLost() const { return linkLost_; }
 
-  // Prints what happened since the last report: window messages, status
-  // message, changed record fields, link trouble.
-  void Report(const _QX_SETUP& before);
-
  private:
-  bool RunControl(const std::vector<std::string>& words);
-  bool Show(const std::vector<std::string>& words);
-  bool Raw(const std::vector<std::string>& words);
-  bool Send(const std::string& rest, bool query);
-  void Help(const std::vector<std::string>& words);
-  void RunQueue();
-  bool Refuse(const std::string& why);
+  bool Error(const std::string& message);
+  bool Control(const Match& match, std::span<const std::string> args);
+  bool Show(std::span<const std::string> args);
+  bool Blocks(std::span<const std::string> args);
+  bool Send(const std::string& text);
+  bool Query(const std::string& text);
+  bool Raw(std::span<const std::string> args);
+  bool Init();
+  bool Help(std::span<const std::string> args);
+  bool Post(unsigned long cmd, unsigned int ctrl, long value);
+  // Prints what happened since the last line: window messages, status
+  // message, changed record fields, link trouble. False on link trouble.
+  bool Report(const _QX_SETUP& before);
+  // Reports every entry of the instrument's error queue; false when there was one.
+  bool InstrumentErrors();
+  // The library talks to this session's link (interface usb on a LAN session does not).
+  bool OnOwnLink() const;
+  const char* LinkName(bool lan) const { return lan ? "LAN socket" : "USB link"; }
 
   std::ostream& out_;
+  std::ostream& err_;
   TracingSocket* socket_;
+  const bool lan_;
+  const int timeoutMs_;
+  std::string location_;
   _QX_SETUP setup_{};
   _QX_RGN_SETUP rgn_{};
   _QX_POS_SETUP pos_{};
   HostWindow main_{"main"};
   HostWindow panel_{"panel"};
+  unsigned long posted_ = 0;  // the command of the last post, to name its controls
+  bool errorQueue_ = false;
   bool quit_ = false;
   bool linkLost_ = false;
 };

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "le_bytes.h"
-
 namespace qxhost {
 
 std::string Printable(const std::string& bytes) {
@@ -52,8 +50,10 @@ void TracingSocket::Trace(const std::string& text, bool command) {
     print_(text);
 }
 
+// A reply counts as answered once its length prefix came, even if the library
+// read only part of its payload.
 void TracingSocket::CountUnanswered() {
-  if (!awaitingReply_) return;
+  if (!awaitingReply_ || prefixBytes_ == 4) return;
   ++health_.unansweredQueries;
   if (setupQuery_) ++health_.unansweredSetupQueries;
   awaitingReply_ = false;
@@ -64,6 +64,7 @@ int TracingSocket::Send(const char* data, int length) {
   const std::string text = LineText(data, length);
   awaitingReply_ = !text.empty() && text.back() == '?';
   setupQuery_ = text.rfind(":SETUP:", 0) == 0;
+  looked_ = false;
   prefixBytes_ = 0;
   prefix_.clear();
   payloadLeft_ = 0;
@@ -79,6 +80,7 @@ int TracingSocket::Send(const char* data, int length) {
 
 int TracingSocket::Receive(char* buffer, int length) {
   const int n = inner_.Receive(buffer, length);
+  looked_ = true;
   if (n <= 0) return n;
   std::string got(buffer, static_cast<std::size_t>(n));
   if (!awaitingReply_) {
@@ -91,7 +93,12 @@ int TracingSocket::Receive(char* buffer, int length) {
     prefix_ += got[used++];
     ++prefixBytes_;
     if (prefixBytes_ == 4) {
-      payloadLeft_ = qx::LoadI32(reinterpret_cast<const std::uint8_t*>(prefix_.data()));
+      std::int32_t announced = 0;
+      for (int i = 3; i >= 0; --i)
+        announced =
+            static_cast<std::int32_t>(static_cast<std::uint32_t>(announced) << 8 |
+                                      static_cast<unsigned char>(prefix_[static_cast<std::size_t>(i)]));
+      payloadLeft_ = announced_ = announced;
       if (payloadLeft_ <= 0) {
         Trace("<- (empty reply, length " + std::to_string(payloadLeft_) + ")");
         awaitingReply_ = false;

@@ -32,6 +32,10 @@ class TracingSocket : public CWinSocket {
   int Send(const char* data, int length) override;
   int Receive(char* buffer, int length) override;
   LinkHealth TakeHealth();
+  // A query went out and the library looks for its reply, which is not complete.
+  bool WaitingForReply() const { return awaitingReply_ && looked_; }
+  // The length the last reply announced (its payload may have been read only in part).
+  long long LastAnnounced() const { return announced_; }
 
  private:
   void Trace(const std::string& text, bool command = false);
@@ -41,7 +45,9 @@ class TracingSocket : public CWinSocket {
   LinkHealth health_;
   void CountUnanswered();
   bool awaitingReply_ = false;
+  bool looked_ = false;  // Receive called since the query went out
   bool setupQuery_ = false;
+  long long announced_ = 0;
   int prefixBytes_ = 0;  // of the current reply's length prefix received
   std::string prefix_;
   long long payloadLeft_ = 0;

@@ -1,0 +1,198 @@
+// The console's parts that need no instrument: slot placeholders and their
+// bounds, typed values against units and message-variable types, tab
+// completion, numbers and fields as printed, Ctrl-C, and the word table's
+// own consistency.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "completion.h"
+#include "field_text.h"
+#include "line_input.h"
+#include "numbers.h"
+#include "word_parser.h"
+
+namespace qxhost {
+namespace {
+
+// Words the handlers will add, one row each.
+constexpr Word kSlotWords[] = {
+    {.text = "ch# scale",
+     .help = "",
+     QX_CMD(CMD_CHANNEL),
+     .ctrl = 0x465,
+     .var = QX_VAR_FLOAT,
+     .number = true,
+     .unit = Unit::Volt},
+    {.text = "trigger alt ch# level",
+     .help = "",
+     QX_CMD(CMD_TRIGGER),
+     .ctrl = 0x7FD,
+     .var = QX_VAR_FLOAT,
+     .number = true},
+    {.text = "d# display", .help = "", QX_CMD(CMD_DIGITAL), .ctrl = 0x600, .var = QX_VAR_BOOL},
+    {.text = "math# display", .help = "", QX_CMD(CMD_MATH), .ctrl = 0x700, .var = QX_VAR_BOOL},
+};
+
+const Word& Named(const char* text) {
+  for (const Word& w : Words())
+    if (std::strcmp(w.text, text) == 0) return w;
+  ADD_FAILURE() << "no word " << text;
+  return Words()[0];
+}
+
+template <typename T>
+const QxField& FieldOf(const char* name) {
+  for (const QxField& f : QxFieldsOf<T>())
+    if (std::strcmp(f.name, name) == 0) return f;
+  ADD_FAILURE() << "no field " << name;
+  return QxFieldsOf<T>()[0];
+}
+
+TEST(ConsoleTest, SlotPlaceholdersAndTheirBounds) {
+  struct Row {
+    const char* line;
+    const char* word;  // "": no word
+    long slot;         // -1: refused with `error`
+    const char* error;
+  };
+  const Row rows[] = {
+      {"ch1 scale 1", "ch# scale", 0, ""},
+      {"CH2 SCALE 1", "ch# scale", 1, ""},
+      {"ch3 scale 1", "ch# scale", -1, "ch3: the channels are ch1 to ch2"},
+      {"ch0 scale 1", "ch# scale", -1, "ch0: the channels are ch1 to ch2"},
+      {"ch scale 1", "", 0, ""},
+      {"chx scale 1", "", 0, ""},
+      {"trigger alt ch2 level 0", "trigger alt ch# level", 1, ""},
+      {"d0 display 1", "d# display", 0, ""},
+      {"d15 display 1", "d# display", 15, ""},
+      {"d16 display 1", "d# display", -1, "d16: the digital channels are d0 to d15"},
+      {"math5 display 1", "math# display", -1, "math5: the math slots are math1 to math4"},
+  };
+  for (const Row& r : rows) {
+    const std::vector<std::string> typed = SplitWords(r.line);
+    const Match m = FindWord(typed, kSlotWords);
+    ASSERT_EQ(m.word ? m.word->text : "", std::string(r.word)) << r.line;
+    if (!m.word) continue;
+    long slot = -1;
+    std::string error;
+    EXPECT_EQ(SlotValue(m, &slot, &error), r.slot >= 0) << r.line;
+    EXPECT_EQ(r.slot >= 0 ? slot : -1, r.slot) << r.line;
+    EXPECT_EQ(error, r.error) << r.line;
+  }
+  EXPECT_EQ(PlaceholderOf(kSlotWords[0])->slot, QX_SLOT_CHANNEL);
+  EXPECT_EQ(PlaceholderOf(kSlotWords[1])->slot, QX_SLOT_ALT_CHANNEL);
+}
+
+TEST(ConsoleTest, TypedValues) {
+  struct Row {
+    const char* word;
+    const char* typed;
+    double value;       // when accepted
+    const char* error;  // a part of the refusal, "" when accepted
+  };
+  const Row rows[] = {
+      {"acquire type", "aver", 1, ""},
+      {"acquire type", "PEAKDETECT", 2, ""},
+      {"acquire type", "averag", 0, "expected normal|average|peakdetect"},
+      {"acquire averages", "0.1k", 100, ""},
+      {"acquire averages", "4K", 4000, ""},
+      {"acquire averages", "+16", 16, ""},
+      {"acquire averages", "64V", 0, "does not fit this word"},
+      {"acquire averages", "1e100", 0, "too large for a 32-bit integer"},
+      {"acquire averages", "1e999", 0, "too large"},
+      {"acquire averages", "1.5", 0, "not a whole number"},
+      {"acquire averages", "nan", 0, "not a number"},
+      {"acquire memory", "1Mpts", 1e6, ""},
+      {"acquire memory", "long", 524288, ""},
+      {"acquire memory", "-1", 0, "too small for an unsigned 32-bit integer"},
+      {"acquire samplerate", "2.5MSa/s", 2.5e6, ""},
+      {"acquire samplerate", "1ms", 0, "does not fit this word's unit, Sa/s"},
+      {"acquire samplerate", "1e39", 0, "too large for a 32-bit float"},
+      {"acquire samplerate", "5kHz", 0, "does not fit this word's unit, Sa/s"},
+      {"selfcal", "on", 1, ""},
+      {"selfcal", "1", 0, "expected on|off"},
+  };
+  for (const Row& r : rows) {
+    const Value v = ParseValue(Named(r.word), r.typed);
+    EXPECT_EQ(v.ok, *r.error == '\0') << r.word << " " << r.typed << ": " << v.error;
+    if (v.ok) {
+      EXPECT_DOUBLE_EQ(v.value, r.value) << r.word << " " << r.typed;
+    }
+    EXPECT_NE(v.error.find(r.error), std::string::npos) << r.word << " " << r.typed << ": " << v.error;
+  }
+  EXPECT_EQ(FitError(QX_VAR_INT64, 9.3e18), "too large for a 64-bit integer");
+  EXPECT_EQ(FitError(QX_VAR_BYTE, 256), "too large for a byte, 0 to 255");
+  EXPECT_EQ(FitError(QX_VAR_DOUBLE, -1e300), "");
+}
+
+TEST(ConsoleTest, CompletionCandidates) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(Complete("acq"), V{"acquire"});
+  EXPECT_EQ(Complete("acquire s"), (V{"samplerate", "samplerate2"}));
+  EXPECT_EQ(Complete("acquire type "), (V{"average", "normal", "peakdetect"}));
+  EXPECT_EQ(Complete("ACQUIRE MODE r"), V{"rtime"});
+  EXPECT_EQ(Complete("interface "), (V{"apply", "dhcp", "lan", "usb"}));
+  EXPECT_EQ(Complete("show a"), (V{"acquire", "alternate"}));
+  EXPECT_EQ(Complete("help acquire m"), (V{"memory", "mode"}));
+  EXPECT_EQ(Complete("acquire averages "), V{});
+  EXPECT_EQ(Complete("frob "), V{});
+  EXPECT_EQ(Complete("c", kSlotWords), (V{"ch1", "ch2"}));
+  EXPECT_EQ(Complete("trigger alt ", kSlotWords), (V{"ch1", "ch2"}));
+  EXPECT_EQ(Complete("ch2 ", kSlotWords), V{"scale"});
+  EXPECT_EQ(Complete("d1", kSlotWords).size(), 7u);  // d1, d10 .. d15
+  const V all = Complete("");
+  for (const char* own : {"acquire", "blocks", "help", "quit", "selfcal", "show"})
+    EXPECT_NE(std::find(all.begin(), all.end(), own), all.end()) << own;
+}
+
+TEST(ConsoleTest, NumbersAndFieldsAsPrinted) {
+  EXPECT_EQ(FormatSi(0.0005, "s", 7), "500 us");
+  EXPECT_EQ(FormatSi(5.0000002e-4, "s", 7), "500 us");
+  EXPECT_EQ(FormatSi(1e9, "Sa/s", 7), "1 GSa/s");
+  EXPECT_EQ(FormatSi(-0.2f, "V", 7), "-200 mV");
+  EXPECT_EQ(FormatSi(0.001, "V", 7), "1 mV");
+  EXPECT_EQ(FormatSi(0, "s", 7), "0 s");
+
+  DSO_SETUP dso{};
+  const BYTE address[] = {10, 2, 0, 192};  // little-endian, the first octet most significant
+  std::memcpy(dso.Bytes + 0x2F8, address, 4);
+  EXPECT_EQ(FormatEntry(FieldOf<DSO_SETUP>("LanIp"), dso.Bytes, 0, true), "192.0.2.10");
+
+  _QX_SETUP setup{};
+  setup.AcqMode = 1;
+  setup.TimeFormat = 7;
+  setup.TimeScalePs = 500000000;
+  EXPECT_EQ(FormatEntry(FieldOf<_QX_SETUP>("AcqMode"), &setup, 0), "RTIME (1)");
+  EXPECT_EQ(FormatEntry(FieldOf<_QX_SETUP>("TimeFormat"), &setup, 0), "7");
+  EXPECT_EQ(FormatEntry(FieldOf<_QX_SETUP>("TimeScalePs"), &setup, 0), "500000000 ps");
+}
+
+TEST(ConsoleTest, CtrlCClearsTheLineThenLeavesAtAnEmptyPrompt) {
+  using A = Interrupts::Action;
+  Interrupts ctrlC;
+  EXPECT_EQ(ctrlC.OnInterrupt(false), A::ClearLine);
+  EXPECT_EQ(ctrlC.OnInterrupt(true), A::Warn);
+  EXPECT_EQ(ctrlC.OnInterrupt(false), A::ClearLine);  // typing again disarms
+  EXPECT_EQ(ctrlC.OnInterrupt(true), A::Warn);
+  EXPECT_EQ(ctrlC.OnInterrupt(true), A::Quit);
+  ctrlC.OnLine();
+  EXPECT_EQ(ctrlC.OnInterrupt(true), A::Warn);
+}
+
+// Every word is reached by its own text, and every choice fits the word's
+// message variable.
+TEST(ConsoleTest, WordTableIsConsistent) {
+  for (const Word& w : Words()) {
+    const std::vector<std::string> typed = SplitWords(w.text);
+    EXPECT_EQ(FindWord(typed).word, &w) << w.text << " is shadowed";
+    for (const Choice& c : w.choices) EXPECT_EQ(FitError(w.var, c.value), "") << w.text << " " << c.word;
+    EXPECT_TRUE(w.own == Own::None || w.cmdName == nullptr) << w.text;
+  }
+}
+
+}  // namespace
+}  // namespace qxhost

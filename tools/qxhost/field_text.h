@@ -1,0 +1,33 @@
+// Records and setup blocks as text, through the library's field
+// descriptions: coded values by name ("RTIME (1)"), times, volts and rates
+// with SI prefixes ("500 us"), addresses as addresses.
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "QxMsg.h"
+
+namespace qxhost {
+
+// "name" or "name[i]".
+std::string EntryName(const QxField& field, unsigned index);
+// Entry `index` of a field of the record or block at `base`; blocks are
+// little-endian whatever the host.
+std::string FormatEntry(const QxField& field, const void* base, unsigned index, bool block = false);
+
+// The groups of the three records' fields, in record order.
+std::vector<std::string> FieldGroups();
+// Every field of a group, one line each, from whichever record holds it.
+void PrintGroup(std::ostream& out, const std::string& group, const _QX_SETUP& setup, const _QX_RGN_SETUP& rgn,
+                const _QX_POS_SETUP& pos);
+
+// "name: old -> new" for every entry of the settings record that differs.
+std::vector<std::string> Changes(const _QX_SETUP& before, const _QX_SETUP& after);
+
+// A block's fields at their offsets; two-entry fields as CH1 and CH2.
+void PrintBlock(std::ostream& out, const char* title, std::span<const QxField> fields, const BYTE* bytes);
+
+}  // namespace qxhost
