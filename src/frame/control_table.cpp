@@ -90,6 +90,11 @@ void BuildText(const ControlTable& table, const ControlRow& row, const Control& 
   if (!row.header && !row.query) return;
   char prefix[32];
   const char* subsystem = SlotPrefix(table, row.slot, c.slot, prefix, sizeof prefix);
+  char withNode[64];
+  if (row.node) {
+    std::snprintf(withNode, sizeof withNode, "%s%s", subsystem, row.node(c));
+    subsystem = withNode;
+  }
   if (row.header) {
     BuildCommandText(subsystem, row.header, row.leaf);
     if (row.query) BuildQueryText(subsystem, row.query);
