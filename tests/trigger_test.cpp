@@ -5,7 +5,16 @@
 #include <string>
 
 #include "frame/handlers.h"
+#include "le_bytes.h"
 #include "support/fakes.h"
+
+#if QX_HAVE_SIM
+#include <chrono>
+#include <thread>
+
+#include "sim/instrument.h"
+#include "sim/server.h"
+#endif
 
 namespace {
 
@@ -404,5 +413,43 @@ TEST_F(TriggerTest, LevelValueAndUnitOfTheTrigger) {
     EXPECT_EQ(std::string(unit), u.unit);
   }
 }
+
+#if QX_HAVE_SIM
+// Against the simulated instrument over loopback TCP: the levels the
+// instrument applies come back into the records.
+void ShortWait(DWORD ms) {
+  qxtest::RecordSleep(ms);
+  if (ms <= 10) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+TEST_F(TriggerTest, EndToEndLevelsReadBackFromTheInstrument) {
+  qxsim::Instrument instrument;
+  qxsim::Server server{instrument};
+  QxTcpSocket tcp;
+  const int port = server.Start("127.0.0.1", 0);
+  ASSERT_GT(port, 0) << server.LastError();
+  ASSERT_TRUE(tcp.Connect("127.0.0.1", static_cast<unsigned short>(port), 1000));
+  QxMsgInit(&main, &setup, &rgn, &pos, &tcp);
+  QxSetSleepHook(&ShortWait);
+  setup.Connected = 1;
+  setup.ChanProbe[0] = setup.ChanProbe[1] = 1.0f;
+  instrument.Feed(":CHANNEL1:SCALE 1\r:CHANNEL2:SCALE 0.1\r");
+
+  RunFloat(CMD_TRIGGER, CTL_EDGE_LEVEL, 1.23f);
+  EXPECT_EQ(Line(), ":TRIGGER:EDGE:LEVEL 1.230000");
+  EXPECT_EQ(setup.TrigEdgeLevel, 1.23f);
+
+  // The records think CH2 is at 1 V/div; the instrument holds the level to
+  // its 0.1 V/div and the read-back takes that over.
+  RunInt(CMD_TRIGGER, CTL_ALT_SOURCE, 1);
+  RunFloat(CMD_TRIGGER, CTL_ALT_EDGE_LEVEL, 0.9f, 1);
+  EXPECT_EQ(Line(), ":TRIGGER:ALTERNATION:EDGE:LEVEL 0.900000");
+  EXPECT_FLOAT_EQ(setup.AltEdgeLevel[1], 0.6f);
+  EXPECT_FLOAT_EQ(qx::LoadF32(instrument.Block(qxsim::BlockId::Alt).data() + 0x118), 0.6f);
+  EXPECT_EQ(instrument.GetCounters().errors, 0u);
+  QxMsgInit(nullptr, nullptr, nullptr, nullptr, nullptr);
+  server.Stop();
+}
+#endif
 
 }  // namespace
