@@ -843,7 +843,10 @@ bool GetMathEnabledStop();
 bool GetFFTOperator();
 bool GetFFTSplitScreen();
 
-// Trigger.
+// Trigger. The source is that of the current trigger type (for the
+// alternate trigger, the channel addressed); its unit is "V" unless it is CH1
+// or CH2. The level is that of `type` with the type's own source: `which`
+// picks slope level A (0) or B (1), `which2` the alternate slope level.
 int GetTrigSource();
 void GetTrigChanUnit(CString& unit);
 float GetTrigLevelValue(_QX_TRIG_TYPE type, int which, int which2);
