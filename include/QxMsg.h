@@ -676,6 +676,56 @@ constexpr unsigned int CTL_ALT_TIMESCALE = 0x7DF;
 constexpr unsigned int CTL_ALT_TIMEOFFSET = 0x7E9;
 
 // Trigger (CMD_TRIGGER).
+constexpr unsigned int CTL_TRIG_TYPE = 0x721;
+constexpr unsigned int CTL_TRIG_SWEEP = 0x723;
+constexpr unsigned int CTL_TRIG_COUPLING = 0x724;
+constexpr unsigned int CTL_TRIG_SENSITIVITY = 0x725;
+constexpr unsigned int CTL_TRIG_HOLDOFF = 0x735;
+constexpr unsigned int CTL_EDGE_SLOPE = 0x73F;
+constexpr unsigned int CTL_EDGE_SOURCE = 0x740;
+constexpr unsigned int CTL_EDGE_LEVEL = 0x749;
+constexpr unsigned int CTL_PULSE_SOURCE = 0x753;
+constexpr unsigned int CTL_PULSE_MODE = 0x754;
+constexpr unsigned int CTL_PULSE_LEVEL = 0x75D;
+constexpr unsigned int CTL_PULSE_WIDTH = 0x767;
+constexpr unsigned int CTL_VIDEO_SOURCE = 0x771;
+constexpr unsigned int CTL_VIDEO_POLARITY = 0x772;
+constexpr unsigned int CTL_VIDEO_MODE = 0x773;
+constexpr unsigned int CTL_VIDEO_STANDARD = 0x774;
+constexpr unsigned int CTL_VIDEO_LEVEL = 0x77B;
+constexpr unsigned int CTL_VIDEO_LINE = 0x785;
+constexpr unsigned int CTL_SLOPE_SOURCE = 0x78F;
+constexpr unsigned int CTL_SLOPE_MODE = 0x790;
+constexpr unsigned int CTL_SLOPE_LEVELA = 0x799;
+constexpr unsigned int CTL_SLOPE_LEVELB = 0x7A3;
+constexpr unsigned int CTL_SLOPE_TIME = 0x7AD;
+// Pattern and duration triggers over D0..D15: the slot value is the digital
+// channel (bit control) or the group of eight (group control).
+constexpr unsigned int CTL_PATTERN_BIT = 0x7B7;
+constexpr unsigned int CTL_PATTERN_GROUP = 0x7B8;
+constexpr unsigned int CTL_DURATION_QUALIFIER = 0x7C2;
+constexpr unsigned int CTL_DURATION_TIME = 0x7CB;
+// Alternate trigger: the slot value is the channel (0 CH1, 1 CH2), except
+// for the source.
+constexpr unsigned int CTL_ALT_SOURCE = 0x7D5;
+constexpr unsigned int CTL_ALT_TYPE = 0x7D6;
+constexpr unsigned int CTL_ALT_SENSITIVITY = 0x7D9;
+constexpr unsigned int CTL_ALT_HOLDOFF = 0x7DA;
+constexpr unsigned int CTL_ALT_COUPLING = 0x7DB;
+constexpr unsigned int CTL_ALT_EDGE_SLOPE = 0x7F3;
+constexpr unsigned int CTL_ALT_EDGE_LEVEL = 0x7FD;
+constexpr unsigned int CTL_ALT_PULSE_MODE = 0x807;
+constexpr unsigned int CTL_ALT_PULSE_LEVEL = 0x811;
+constexpr unsigned int CTL_ALT_PULSE_WIDTH = 0x81B;
+constexpr unsigned int CTL_ALT_SLOPE_MODE = 0x825;
+constexpr unsigned int CTL_ALT_SLOPE_TIME = 0x82F;
+constexpr unsigned int CTL_ALT_SLOPE_LEVELA = 0x839;
+constexpr unsigned int CTL_ALT_SLOPE_LEVELB = 0x843;
+constexpr unsigned int CTL_ALT_VIDEO_POLARITY = 0x84D;
+constexpr unsigned int CTL_ALT_VIDEO_STANDARD = 0x84E;
+constexpr unsigned int CTL_ALT_VIDEO_MODE = 0x84F;
+constexpr unsigned int CTL_ALT_VIDEO_LINE = 0x857;
+constexpr unsigned int CTL_ALT_VIDEO_LEVEL = 0x861;
 
 // Run control (CMD_RUN_CONTROL).
 constexpr unsigned int CTL_AUTO = 0x101D;
@@ -905,7 +955,10 @@ bool GetMathEnabledStop();
 bool GetFFTOperator();
 bool GetFFTSplitScreen();
 
-// Trigger.
+// Trigger. The source is that of the current trigger type (for the
+// alternate trigger, the channel addressed); its unit is "V" unless it is CH1
+// or CH2. The level is that of `type` with the type's own source: `which`
+// picks slope level A (0) or B (1), `which2` the alternate slope level.
 int GetTrigSource();
 void GetTrigChanUnit(CString& unit);
 float GetTrigLevelValue(_QX_TRIG_TYPE type, int which, int which2);

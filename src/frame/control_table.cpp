@@ -92,6 +92,11 @@ void BuildText(const ControlTable& table, const ControlRow& row, const Control& 
   if (!row.header && !row.query) return;
   char prefix[32];
   const char* subsystem = SlotPrefix(table, row.slot, c.slot, prefix, sizeof prefix);
+  char withNode[64];
+  if (row.node) {
+    std::snprintf(withNode, sizeof withNode, "%s%s", subsystem, row.node(c));
+    subsystem = withNode;
+  }
   if (row.format == Arg::Bare) {
     BuildBareCommand(subsystem, row.header);
   } else if (row.header) {

@@ -87,6 +87,9 @@ using Step = void (*)(const Control&);
 // A guard returns the message that refuses the control, or Allowed.
 using Guard = Msg (*)(const Control&);
 constexpr Msg Allowed = Msg::Count;
+// A header piece that depends on the state (":EDGE" under the edge trigger),
+// put between the subsystem and the header; "" leaves it out.
+using Node = const char* (*)(const Control&);
 
 constexpr int kMaxSteps = 4;
 
@@ -105,6 +108,7 @@ struct ControlRow {
   Step after[kMaxSteps] = {};  // follow-ups, in order, once the control is stored
   Leave leave = Leave::Dispatcher;
   bool noReadBackRow = false;  // sent, but nothing of the blocks is taken over
+  Node node = nullptr;
 };
 
 struct ControlTable {

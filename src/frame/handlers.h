@@ -39,7 +39,7 @@ void RecordHandler(unsigned int ctrlId, long value, MsgVar var);
 void MeasureHandler(unsigned int ctrlId, long value, MsgVar var);
 void InterfaceHandler(unsigned int ctrlId, long value, MsgVar var);
 
-// Each instrument function's control table (empty while not built yet).
+// Each instrument function's control table.
 extern const ControlTable kRunControlTable;
 extern const ControlTable kChannelTable;
 extern const ControlTable kMathTable;
