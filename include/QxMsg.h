@@ -620,48 +620,12 @@ constexpr unsigned int CTL_IF_SELECT = 0xB0C;
 constexpr unsigned int CTL_LAN_DHCP = 0xB0E;
 constexpr unsigned int CTL_LAN_APPLY = 0xB0F;
 
-// Vertical channels (CMD_CHANNEL). The command's value is the channel: 0 CH1,
-// any other CH2.
-constexpr unsigned int CTL_CH_SCALE = 0x465;
-constexpr unsigned int CTL_CH_OFFSET = 0x46F;
-constexpr unsigned int CTL_CH_COUPLING = 0x479;
-constexpr unsigned int CTL_CH_BWLIMIT = 0x47A;
-constexpr unsigned int CTL_CH_PROBE = 0x47B;
-constexpr unsigned int CTL_CH_DISPLAY = 0x47C;
-constexpr unsigned int CTL_CH_INVERT = 0x47D;
-constexpr unsigned int CTL_CH_UNIT = 0x47E;  // stays on the host
-constexpr unsigned int CTL_CH_IMPEDANCE = 0x47F;
-constexpr unsigned int CTL_CH_FILTER_DISPLAY = 0x483;
-constexpr unsigned int CTL_CH_FILTER_UPPER = 0x48D;
-constexpr unsigned int CTL_CH_FILTER_LOWER = 0x497;
-constexpr unsigned int CTL_CH_FILTER_TYPE = 0x4A1;
-
-// Math and FFT (CMD_MATH).
-// The math controls (0x48D to 0x537) are known by their numbers only.
-
-// Reference waveforms (CMD_REF). The slot value names the reference, 0..3.
-constexpr unsigned int CTL_REF_SOURCE = 0x591;       // int: 0 CH1, 1 CH2, 2..5 math slots 1..4
-constexpr unsigned int CTL_REF_OPTION = 0x592;       // int
-constexpr unsigned int CTL_REF_DISPLAY = 0x593;      // byte
-constexpr unsigned int CTL_REF_SCALE = 0x59B;        // float, units per division
-constexpr unsigned int CTL_REF_OFFSET = 0x5A5;       // float
-constexpr unsigned int CTL_REF_TIME_SCALE = 0x5AF;   // double, seconds (hertz for an FFT reference)
-constexpr unsigned int CTL_REF_TIME_OFFSET = 0x5B9;  // double
-constexpr unsigned int CTL_REF_FILLED = 0x5C3;       // the host copied a trace into the slot
-constexpr unsigned int CTL_REF_SNAPSHOT = 0x5CD;     // take the acquisition's rate and depth
-
-// Logic analyzer (CMD_DIGITAL). Per-channel controls take the channel 0..15
-// as the slot value.
-constexpr unsigned int CTL_LA_DISPLAY = 0x5F5;         // byte
-constexpr unsigned int CTL_LA_CHANNEL = 0x5FF;         // byte, slot = channel
-constexpr unsigned int CTL_LA_GROUP1 = 0x600;          // byte: D0..D7
-constexpr unsigned int CTL_LA_GROUP2 = 0x601;          // byte: D8..D15
-constexpr unsigned int CTL_LA_THRESHOLD_TYPE = 0x609;  // int: 0 TTL, 1 CMOS, 2 ECL, 3 USER
-constexpr unsigned int CTL_LA_THRESHOLD = 0x60A;       // float: the user threshold, sent while USER
-constexpr unsigned int CTL_LA_USER_THRESHOLD = 0x60E;  // float: stored only
-constexpr unsigned int CTL_LA_POSITION = 0x613;        // float, divisions; slot = channel
-constexpr unsigned int CTL_LA_SIZE = 0x61D;            // int: 0 wide, other compact
-constexpr unsigned int CTL_LA_DEFAULT = 0x61E;         // default positions
+// The controls of the channels (CMD_CHANNEL, 0x465..0x4A1), math
+// (CMD_MATH, 0x48D..0x537), references (CMD_REF, 0x591..0x5CD), the logic
+// analyzer (CMD_DIGITAL, 0x5F5..0x61E), display (CMD_DISPLAY), pass/fail
+// (CMD_PASS_FAIL), record and playback (CMD_RECORD) and measure
+// (CMD_MEASURE) are posted by number. QxGetControlInfo tells a host how each
+// reads its message variable and which slot its value names.
 
 // Timebase (CMD_TIMEBASE).
 constexpr unsigned int CTL_TIMEBASE_MODE = 0x659;
@@ -736,15 +700,6 @@ constexpr unsigned int CTL_RUN_STATE3 = 0x1021;  // the host reports acquisition
 constexpr unsigned int CTL_DEFAULT = 0x1026;
 constexpr unsigned int CTL_CLEAR_COMMAND = 0x1080;
 
-// Display (CMD_DISPLAY).
-constexpr unsigned int CTL_DISP_TYPE = 0x86B;
-constexpr unsigned int CTL_DISP_GRID = 0x86C;
-constexpr unsigned int CTL_DISP_FLAG = 0x86D;
-constexpr unsigned int CTL_DISP_CLEAR = 0x86E;
-constexpr unsigned int CTL_DISP_WAVE_INTENSITY = 0x875;
-constexpr unsigned int CTL_DISP_GRID_INTENSITY = 0x87F;
-constexpr unsigned int CTL_DISP_LOCK = 0x880;
-
 // Cursors (CMD_CURSOR_MANUAL, CMD_CURSOR_TRACK).
 constexpr unsigned int CTL_CURSOR_X_SOURCE = 0x893;
 constexpr unsigned int CTL_CURSOR_Y_SOURCE = 0x894;
@@ -756,39 +711,6 @@ constexpr unsigned int CTL_TRACK_A_SOURCE = 0x8C5;
 constexpr unsigned int CTL_TRACK_B_SOURCE = 0x8C6;
 constexpr unsigned int CTL_TRACK_POS = 0x8CF;  // value 0 cursor A, else B
 constexpr unsigned int CTL_TRACK_ON = 0x8D0;   // value 0 cursor A, 1 B
-
-// Pass/fail test (CMD_PASS_FAIL).
-constexpr unsigned int CTL_PF_ENABLE = 0x915;
-constexpr unsigned int CTL_PF_SOURCE = 0x916;
-constexpr unsigned int CTL_PF_RUN = 0x917;
-constexpr unsigned int CTL_PF_OPTION = 0x918;
-constexpr unsigned int CTL_PF_HORIZ_RANGE = 0x919;
-constexpr unsigned int CTL_PF_VERT_RANGE = 0x91A;
-constexpr unsigned int CTL_PF_FLAG1 = 0x91B;
-constexpr unsigned int CTL_PF_FLAG2 = 0x91C;
-constexpr unsigned int CTL_PF_DISPLAY = 0x91D;
-
-// Record and playback (CMD_RECORD).
-constexpr unsigned int CTL_REC_SOURCE = 0x97A;
-constexpr unsigned int CTL_REC_INTERVAL = 0x97B;
-constexpr unsigned int CTL_REC_END_FRAME = 0x97D;
-constexpr unsigned int CTL_REC_START = 0x980;
-constexpr unsigned int CTL_REC_STOP = 0x981;  // value: the host's const QxRecordData*
-constexpr unsigned int CTL_REC_REFUSED = 0x982;
-constexpr unsigned int CTL_PLAY_INTERVAL = 0x9A3;
-constexpr unsigned int CTL_PLAY_FRAME = 0x9A6;
-constexpr unsigned int CTL_PLAY_MODE = 0x9A7;
-constexpr unsigned int CTL_PLAY_REPLAY = 0x9A9;  // value: the control that started playback
-constexpr unsigned int CTL_PLAY_LEAVE = 0x9AA;
-// The play key: as the value of replay or resume, playback continues.
-constexpr unsigned int CTL_PLAY_CONTINUE = 0x9AD;
-constexpr unsigned int CTL_PLAY_STEP_BACK = 0x9AE;
-constexpr unsigned int CTL_PLAY_RESUME = 0x9AF;  // value: the control that started playback
-
-// Measure (CMD_MEASURE).
-constexpr unsigned int CTL_MEASURE_ALL = 0x8E3;  // variable: the source
-constexpr unsigned int CTL_MEASURE_ADD = 0x8E4;  // value: the source; variable: the type
-constexpr unsigned int CTL_MEASURE_CLEAR = 0x8E7;
 
 // What the library knows of a control: how it reads the message variable,
 // what the command's slot value names, and whether its line reaches the

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "frame/control_ids.h"
 #include "support/fakes.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "frame/state.h"
+#include "frame/control_ids.h"
 #include "support/fakes.h"
 #if QX_HAVE_SIM
 #include "support/sim_link.h"

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "frame/state.h"
+#include "frame/control_ids.h"
 #include "support/fakes.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "frame/state.h"
+#include "frame/control_ids.h"
 #include "support/fakes.h"
 
 namespace {

@@ -4,6 +4,7 @@
 // and leaves the command text in Command.CmdString for the dispatcher.
 #pragma once
 
+#include "frame/control_ids.h"
 #include "frame/control_table.h"
 #include "frame/state.h"
 
