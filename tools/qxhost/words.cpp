@@ -62,7 +62,7 @@ constexpr Word kWords[] = {
      .help = "the link the library talks to: usb or lan",
      QX_CMD(CMD_INTERFACE),
      QX_CTL(CTL_IF_SELECT),
-     .var = QX_VAR_INT,
+     .var = QX_VAR_UINT,
      .choices = kInterface},
     {.text = "interface dhcp",
      .help = "switch DHCP on or off and update the LAN settings",
