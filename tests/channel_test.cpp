@@ -24,9 +24,7 @@ class ChannelTest : public qxtest::LibraryTest {
   void SetUp() override {
     LibraryTest::SetUp();
     setup.ChanProbe[0] = setup.ChanProbe[1] = setup.ChanScale[0] = setup.ChanScale[1] = 1.0f;
-    rgn.MainWaveRect = CRect(0, 0, 700, 400);
-    rgn.UpperWaveRect = CRect(0, 0, 700, 200);
-    rgn.LowerWaveRect = CRect(0, 200, 700, 400);
+    UseStandardWindows();
     rgn.TrigMarkRef = CPoint(350, 200);
   }
   Lines Sent() const {  // without the read-back queries

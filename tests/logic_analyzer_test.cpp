@@ -27,9 +27,7 @@ class LogicAnalyzerTest : public qxtest::LibraryTest {
  protected:
   void SetUp() override {
     LibraryTest::SetUp();
-    rgn.MainWaveRect = CRect(0, 0, 700, 400);
-    rgn.UpperWaveRect = CRect(0, 0, 700, 200);
-    rgn.LowerWaveRect = CRect(0, 200, 700, 400);
+    UseStandardWindows();
   }
   // Runs the command and every command it queued, answering each read-back.
   void RunAll(unsigned ctrl, long value, BYTE v) {

@@ -14,9 +14,7 @@ class ReferenceTest : public qxtest::LibraryTest {
  protected:
   void SetUp() override {
     LibraryTest::SetUp();
-    rgn.MainWaveRect = CRect(0, 0, 700, 400);
-    rgn.UpperWaveRect = CRect(0, 0, 700, 200);
-    rgn.LowerWaveRect = CRect(0, 200, 700, 400);
+    UseStandardWindows();
     for (float& scale : setup.RefScale) scale = 1.0f;
   }
   void RunDouble(unsigned ctrl, double v, long r) {

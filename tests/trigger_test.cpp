@@ -243,9 +243,7 @@ TEST_F(TriggerTest, LevelMarkersFollowTheLayout) {
   };
   for (const auto& c : cases) {
     Reset();
-    rgn.MainWaveRect = CRect(0, 0, 700, 400);
-    rgn.UpperWaveRect = CRect(0, 0, 700, 200);
-    rgn.LowerWaveRect = CRect(0, 200, 700, 400);
+    UseStandardWindows();
     for (int i = 0; i < 2; ++i)
       rgn.TrigLevelPtMain[i] = rgn.TrigLevelPtUpper[i] = rgn.TrigLevelPtLower[i] = no;
     c.prepare(setup);

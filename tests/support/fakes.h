@@ -111,6 +111,12 @@ class LibraryTest : public ::testing::Test {
   void RunFloat(unsigned long cmd, unsigned int ctrl, float v, long value = 0);
   void RunBool(unsigned long cmd, unsigned int ctrl, bool v, long value = 0);
   void UseUsb() { setup.InterfaceType = 0; }
+  // The host's 700 x 400 waveform window, split in two equal halves.
+  void UseStandardWindows() {
+    rgn.MainWaveRect = CRect(0, 0, 700, 400);
+    rgn.UpperWaveRect = CRect(0, 0, 700, 200);
+    rgn.LowerWaveRect = CRect(0, 200, 700, 400);
+  }
   // Queues the three setup blocks below as the replies to the next three
   // setup queries (the read-back after a command).
   void ScriptReadBack();
