@@ -114,10 +114,7 @@ void HexDump(std::ostream& out, const std::string& bytes) {
 std::string ChoiceList(const Word& w) {
   std::string list;
   for (const Choice& c : w.choices) {
-    std::string shortForm, longForm = Lower(c.word);
-    for (const char* p = c.word; *p; ++p)
-      if (std::isupper(static_cast<unsigned char>(*p)) || std::isdigit(static_cast<unsigned char>(*p)))
-        shortForm += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+    const std::string shortForm = Lower(ShortForm(c.word)), longForm = Lower(c.word);
     list += (list.empty() ? "" : ", ") + longForm + (shortForm != longForm ? " (" + shortForm + ")" : "");
   }
   return list;
@@ -185,14 +182,16 @@ bool Session::Execute(const std::string& typed) {
   bool ok = true;
   bool reachesInstrument = true;
   if (!match.word) {
-    std::string known;
-    for (const Word& w : Words()) {
-      const std::vector<std::string> tokens = Tokens(w.text);
-      if (tokens.size() > 1 && tokens[0] == Lower(words[0])) known += (known.empty() ? "" : ", ") + tokens[1];
+    const Expected expected = ExpectedAfter(words);
+    std::string message = "unknown word \"" + words[0] + "\"; type help for the list";
+    if (expected.matched > 0) {
+      message.clear();
+      for (std::size_t i = 0; i < expected.matched; ++i) message += (i ? " " : "") + Lower(words[i]);
+      message += ": expected ";
+      for (std::size_t i = 0; i < expected.next.size(); ++i) message += (i ? ", " : "") + expected.next[i];
+      if (words.size() > expected.matched) message += ", not \"" + words[expected.matched] + "\"";
     }
-    ok = Error(known.empty() ? "unknown word \"" + words[0] + "\"; type help for the list"
-                             : Lower(words[0]) + ": expected " + known +
-                                   (words.size() > 1 ? ", not \"" + words[1] + "\"" : ""));
+    ok = Error(message);
     reachesInstrument = false;
   } else {
     switch (match.word->own) {
@@ -201,6 +200,10 @@ bool Session::Execute(const std::string& typed) {
       case Own::Query: ok = Query(Rest(line, words[0])); break;
       case Own::Raw: ok = Raw(args); break;
       case Own::Init: ok = Init(); break;
+      case Own::Window: ok = Window(args), reachesInstrument = false; break;
+      case Own::RecordFile:
+        ok = RecordFile(Rest(Rest(line, words[0]), words[1])), reachesInstrument = false;
+        break;
       case Own::Show: ok = Show(args), reachesInstrument = false; break;
       case Own::Blocks: ok = Blocks(args), reachesInstrument = false; break;
       case Own::Help: ok = Help(args), reachesInstrument = false; break;
@@ -241,6 +244,7 @@ bool Session::Control(const Match& match, std::span<const std::string> args) {
     if (!v.ok) return Error(std::string(w.text) + ": " + v.error);
     SetMessageVariable(w.var, v.value);
   }
+  if (w.framesAddress) value = reinterpret_cast<long>(&frames_);
   return Post(w.cmd, w.ctrl, value);
 }
 
@@ -396,6 +400,29 @@ bool Session::Raw(std::span<const std::string> args) {
   return Post(static_cast<unsigned long>(cmd), static_cast<unsigned int>(ctrl), static_cast<long>(value));
 }
 
+bool Session::Window(std::span<const std::string> args) {
+  static constexpr long kWindows = 5;
+  long long n = 0;
+  if (args.size() != 1 || !WholeNumber(args[0], 0, kWindows - 1, &n))
+    return Error(
+        "window: expected 0 main, 1 main with the delayed view open, 2 delayed, 3 CH1 alternate, "
+        "4 CH2 alternate");
+  const _QX_RGN_SETUP before = rgn_;
+  rgn_.ActiveWindow = static_cast<decltype(rgn_.ActiveWindow)>(n);
+  for (const std::string& change : Changes(before, rgn_)) out_ << "  " << change << "\n";
+  return true;
+}
+
+bool Session::RecordFile(const std::string& path) {
+  if (path.empty()) return Error("record file: expected the path of the record file");
+  if (path.size() >= sizeof setup_.RecordFilePath)
+    return Error("record file: the path is longer than " + std::to_string(sizeof setup_.RecordFilePath - 1) +
+                 " characters");
+  std::memset(setup_.RecordFilePath, 0, sizeof setup_.RecordFilePath);
+  std::memcpy(setup_.RecordFilePath, path.data(), path.size());
+  return true;
+}
+
 bool Session::Init() {
   if (QxInitSystem()) {
     out_ << "  the records now mirror the instrument\n";
@@ -406,12 +433,12 @@ bool Session::Init() {
 
 bool Session::Help(std::span<const std::string> args) {
   if (args.empty()) {
-    char line[200];
     for (const Word& w : Words()) {
-      std::snprintf(line, sizeof line, "  %-40s %s\n", Usage(w).c_str(), w.help);
-      out_ << line;
+      const std::string usage = Usage(w);
+      out_ << "  " << usage << std::string(usage.size() < 40 ? 41 - usage.size() : 1, ' ') << w.help << "\n";
     }
-    out_ << "  Words take SCPI short forms of their choices (aver for average); help WORD tells more.\n";
+    out_ << "  Choices take their SCPI short form (aver for average). help WORD lists the words that begin\n"
+            "  with WORD (help trigger, help ch1) and tells more of one.\n";
     return true;
   }
   if (args.size() == 1 && Lower(args[0]) == "numbers") {
@@ -424,7 +451,8 @@ bool Session::Help(std::span<const std::string> args) {
     const std::vector<std::string> tokens = Tokens(w.text);
     if (tokens.size() < args.size()) continue;
     bool match = true;
-    for (std::size_t i = 0; i < args.size() && match; ++i) match = tokens[i] == Lower(args[i]);
+    for (std::size_t i = 0; i < args.size() && match; ++i)
+      match = tokens[i] == Lower(args[i]) || TokenFits(w, i, args[i]);
     if (!match) continue;
     found.push_back(&w);
     if (tokens.size() == args.size()) exact = &w;
