@@ -261,8 +261,11 @@ bool Session::Report(const _QX_SETUP& before) {
                             : e.message == QX_MSG_NOTIFY ? "QX_MSG_NOTIFY"
                                                          : nullptr;
       const char* control = ControlName(posted_, static_cast<unsigned int>(e.wParam));
+      // An address varies from run to run: the console's frames are named.
+      const bool frames = e.lParam == reinterpret_cast<LPARAM>(&frames_);
       out_ << window << (message ? message : Hex(e.message)) << " / " << (control ? control : Hex(e.wParam))
-           << ", value " << static_cast<long>(e.lParam) << "\n";
+           << ", value " << (frames ? "the console's frames" : std::to_string(static_cast<long>(e.lParam)))
+           << "\n";
     }
   }
   HostWindow::Events().clear();
@@ -425,6 +428,7 @@ bool Session::RecordFile(const std::string& path) {
 
 bool Session::Init() {
   if (QxInitSystem()) {
+    SaveUndoSetup();  // leaving playback puts back the settings as read
     out_ << "  the records now mirror the instrument\n";
     return true;
   }

@@ -28,7 +28,7 @@ constexpr Choice kRefSource[] = {{"CHANnel1", 0}, {"CHANnel2", 1}, {"MATH1", 2},
                                  {"MATH2", 3},    {"MATH3", 4},    {"MATH4", 5}};
 
 // Horizontal: time base and trigger.
-constexpr Choice kTimebaseMode[] = {{"MAIN", 0}, {"DELAYed", 1}};
+constexpr Choice kTimebaseMode[] = {{"MAIN", 0}, {"DELayed", 1}};
 constexpr Choice kTimeFormat[] = {{"YT", 0}, {"XY", 1}, {"ROLLing", 2}};
 constexpr Choice kTrigType[] = {{"EDGE", 0},        {"PULSe", 1},  {"SLOPe", 2},  {"VIDeo", 3},
                                 {"ALTernation", 4}, {"PATTern", 5}, {"DURation", 6}};
@@ -305,7 +305,7 @@ constexpr Word kWords[] = {
      .var = QX_VAR_FLOAT, .number = true, .unit = Unit::Second},
     {.text = "alt ch# coupling", .help = "trigger coupling", QX_CMD(CMD_TRIGGER), QX_CTL(CTL_ALT_COUPLING),
      .var = QX_VAR_INT, .choices = kTrigCoupling},
-    {.text = "alt ch# samplerate", .help = "the channel's sampling rate, sent with the type line",
+    {.text = "alt ch# samplerate", .help = "store the channel's sampling rate; its line goes out empty",
      QX_CMD(CMD_TRIGGER), .ctrl = 0x7D7, .var = QX_VAR_FLOAT, .number = true, .unit = Unit::SamplesPerSecond},
     {.text = "alt ch# edge slope", .help = "edge slope", QX_CMD(CMD_TRIGGER), QX_CTL(CTL_ALT_EDGE_SLOPE),
      .var = QX_VAR_INT, .choices = kEdgeSlope},
