@@ -437,11 +437,23 @@ bool Session::Init() {
 
 bool Session::Help(std::span<const std::string> args) {
   if (args.empty()) {
+    constexpr std::size_t kColumn = 43;  // where the help texts start
     for (const Word& w : Words()) {
-      const std::string usage = Usage(w);
-      out_ << "  " << usage << std::string(usage.size() < 40 ? 41 - usage.size() : 1, ' ') << w.help << "\n";
+      const std::string usage = "  " + Usage(w);
+      out_ << usage;
+      if (usage.size() < kColumn)
+        out_ << std::string(kColumn - usage.size(), ' ');
+      else
+        out_ << "\n" << std::string(kColumn, ' ');
+      out_ << w.help << "\n";
     }
-    out_ << "  Choices take their SCPI short form (aver for average). help WORD lists the words that begin\n"
+    std::string slots;
+    for (const Placeholder& p : Placeholders())
+      if (!p.before)
+        slots += std::string(slots.empty() ? "" : ", ") + p.token + " " + p.prefix + std::to_string(p.first) +
+                 ".." + p.prefix + std::to_string(p.last);
+    out_ << "  In a word, " << slots << ".\n"
+         << "  Choices take their SCPI short form (aver for average). help WORD lists the words that begin\n"
             "  with WORD (help trigger, help ch1) and tells more of one.\n";
     return true;
   }
