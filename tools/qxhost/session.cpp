@@ -195,7 +195,7 @@ bool Session::Execute(const std::string& typed) {
     reachesInstrument = false;
   } else {
     switch (match.word->own) {
-      case Own::None: ok = Control(match, args); break;
+      case Own::None: ok = Control(match, words); break;
       case Own::Send: ok = Send(Rest(line, words[0])); break;
       case Own::Query: ok = Query(Rest(line, words[0])); break;
       case Own::Raw: ok = Raw(args); break;
@@ -230,18 +230,27 @@ bool Session::Post(unsigned long cmd, unsigned int ctrl, long value) {
   return true;
 }
 
-bool Session::Control(const Match& match, std::span<const std::string> args) {
+bool Session::Control(const Match& match, std::span<const std::string> typed) {
   const Word& w = *match.word;
+  const std::span<const std::string> args = typed.subspan(match.used);
+  // A slip may be in a longer word that begins the same way ("la thresh ttl").
+  std::string longer;
+  if (const Expected e = ExpectedAfter(typed); e.matched == match.used)
+    for (const std::string& next : e.next)
+      longer += (longer.empty() ? "; or " + std::string(w.text) + " " : ", ") + next;
+  const auto refuse = [&](const std::string& why) {
+    return Error(std::string(w.text) + ": " + why + longer);
+  };
   long value = 0;
   if (std::string why; !SlotValue(match, &value, &why)) return Error(why);
   if (w.var == QX_VAR_NONE) {
-    if (!args.empty()) return Error(std::string(w.text) + ": takes no value");
+    if (!args.empty()) return refuse("takes no value");
   } else {
     const std::string expected = Usage(w).substr(std::strlen(w.text) + 1);
     if (args.size() != 1)
-      return Error(std::string(w.text) + ": expected " + (args.empty() ? "" : "one value, ") + expected);
+      return refuse(std::string("expected ") + (args.empty() ? "" : "one value, ") + expected);
     const Value v = ParseValue(w, args[0]);
-    if (!v.ok) return Error(std::string(w.text) + ": " + v.error);
+    if (!v.ok) return refuse(v.error);
     SetMessageVariable(w.var, v.value);
   }
   if (w.framesAddress) value = reinterpret_cast<long>(&frames_);

@@ -61,7 +61,7 @@ class Session {
 
  private:
   bool Error(const std::string& message);
-  bool Control(const Match& match, std::span<const std::string> args);
+  bool Control(const Match& match, std::span<const std::string> typed);
   bool Show(std::span<const std::string> args);
   bool Blocks(std::span<const std::string> args);
   bool Send(const std::string& text);
