@@ -18,25 +18,6 @@
 namespace qxhost {
 namespace {
 
-// Words the handlers will add, one row each.
-constexpr Word kSlotWords[] = {
-    {.text = "ch# scale",
-     .help = "",
-     QX_CMD(CMD_CHANNEL),
-     .ctrl = 0x465,
-     .var = QX_VAR_FLOAT,
-     .number = true,
-     .unit = Unit::Volt},
-    {.text = "trigger alt ch# level",
-     .help = "",
-     QX_CMD(CMD_TRIGGER),
-     .ctrl = 0x7FD,
-     .var = QX_VAR_FLOAT,
-     .number = true},
-    {.text = "d# display", .help = "", QX_CMD(CMD_DIGITAL), .ctrl = 0x600, .var = QX_VAR_BOOL},
-    {.text = "math# display", .help = "", QX_CMD(CMD_MATH), .ctrl = 0x700, .var = QX_VAR_BOOL},
-};
-
 const Word& Named(const char* text) {
   for (const Word& w : Words())
     if (std::strcmp(w.text, text) == 0) return w;
@@ -66,15 +47,18 @@ TEST(ConsoleTest, SlotPlaceholdersAndTheirBounds) {
       {"ch0 scale 1", "ch# scale", -1, "ch0: the channels are ch1 to ch2"},
       {"ch scale 1", "", 0, ""},
       {"chx scale 1", "", 0, ""},
-      {"trigger alt ch2 level 0", "trigger alt ch# level", 1, ""},
-      {"d0 display 1", "d# display", 0, ""},
-      {"d15 display 1", "d# display", 15, ""},
-      {"d16 display 1", "d# display", -1, "d16: the digital channels are d0 to d15"},
-      {"math5 display 1", "math# display", -1, "math5: the math slots are math1 to math4"},
+      {"alt ch2 edge level 0", "alt ch# edge level", 1, ""},
+      {"d0 on", "d#", 0, ""},
+      {"d15 pos 1", "d# pos", 15, ""},
+      {"d16 on", "d#", -1, "d16: the digital channels are d0 to d15"},
+      {"math5 display on", "math# display", -1, "math5: the math slots are math1 to math4"},
+      {"pattern group2 high", "pattern group#", 1, ""},
+      {"la group2 on", "la group2", 0, ""},
+      {"measure add ch2 3", "measure add ch2", 1, ""},
   };
   for (const Row& r : rows) {
     const std::vector<std::string> typed = SplitWords(r.line);
-    const Match m = FindWord(typed, kSlotWords);
+    const Match m = FindWord(typed);
     ASSERT_EQ(m.word ? m.word->text : "", std::string(r.word)) << r.line;
     if (!m.word) continue;
     long slot = -1;
@@ -83,8 +67,8 @@ TEST(ConsoleTest, SlotPlaceholdersAndTheirBounds) {
     EXPECT_EQ(r.slot >= 0 ? slot : -1, r.slot) << r.line;
     EXPECT_EQ(error, r.error) << r.line;
   }
-  EXPECT_EQ(PlaceholderOf(kSlotWords[0])->slot, QX_SLOT_CHANNEL);
-  EXPECT_EQ(PlaceholderOf(kSlotWords[1])->slot, QX_SLOT_ALT_CHANNEL);
+  EXPECT_EQ(PlaceholderOf(Named("ch# scale"))->slot, QX_SLOT_CHANNEL);
+  EXPECT_EQ(PlaceholderOf(Named("alt ch# edge level"))->slot, QX_SLOT_ALT_CHANNEL);
 }
 
 TEST(ConsoleTest, TypedValues) {
@@ -115,6 +99,12 @@ TEST(ConsoleTest, TypedValues) {
       {"acquire samplerate", "5kHz", 0, "does not fit this word's unit, Sa/s"},
       {"selfcal", "on", 1, ""},
       {"selfcal", "1", 0, "expected on|off"},
+      {"pulse mode", "+gre", 0, ""},
+      {"pulse mode", "-GREATERTHAN", 3, ""},
+      {"pulse mode", "gre", 0, "expected +greaterthan|"},
+      {"edge source", "dig15", 21, ""},
+      {"edge source", "ext5", 3, ""},
+      {"ch# filter type", "bandr", 3, ""},
   };
   for (const Row& r : rows) {
     const Value v = ParseValue(Named(r.word), r.typed);
@@ -127,6 +117,7 @@ TEST(ConsoleTest, TypedValues) {
   EXPECT_EQ(FitError(QX_VAR_INT64, 9.3e18), "too large for a 64-bit integer");
   EXPECT_EQ(FitError(QX_VAR_BYTE, 256), "too large for a byte, 0 to 255");
   EXPECT_EQ(FitError(QX_VAR_DOUBLE, -1e300), "");
+  EXPECT_EQ(Usage(Named("edge source")), "edge source channel1|channel2|ext|ext5|acline|digital0..digital15");
 }
 
 TEST(ConsoleTest, CompletionCandidates) {
@@ -140,10 +131,10 @@ TEST(ConsoleTest, CompletionCandidates) {
   EXPECT_EQ(Complete("help acquire m"), (V{"memory", "mode"}));
   EXPECT_EQ(Complete("acquire averages "), V{});
   EXPECT_EQ(Complete("frob "), V{});
-  EXPECT_EQ(Complete("c", kSlotWords), (V{"ch1", "ch2"}));
-  EXPECT_EQ(Complete("trigger alt ", kSlotWords), (V{"ch1", "ch2"}));
-  EXPECT_EQ(Complete("ch2 ", kSlotWords), V{"scale"});
-  EXPECT_EQ(Complete("d1", kSlotWords).size(), 7u);  // d1, d10 .. d15
+  EXPECT_EQ(Complete("c"), (V{"ch1", "ch2", "clear", "cursor"}));
+  EXPECT_EQ(Complete("alt "), (V{"ch1", "ch2", "source"}));
+  EXPECT_EQ(Complete("ch2 filter "), (V{"lower", "off", "on", "type", "upper"}));
+  EXPECT_EQ(Complete("d1").size(), 7u);  // d1, d10 .. d15
   const V all = Complete("");
   for (const char* own : {"acquire", "blocks", "help", "quit", "selfcal", "show"})
     EXPECT_NE(std::find(all.begin(), all.end(), own), all.end()) << own;
@@ -183,13 +174,23 @@ TEST(ConsoleTest, CtrlCClearsTheLineThenLeavesAtAnEmptyPrompt) {
   EXPECT_EQ(ctrlC.OnInterrupt(true), A::Warn);
 }
 
-// Every word is reached by its own text, and every choice fits the word's
-// message variable.
+// Every word is reached by its own text (a placeholder by its first slot),
+// every choice fits the word's message variable, and no typed form names
+// two choices of one word.
 TEST(ConsoleTest, WordTableIsConsistent) {
   for (const Word& w : Words()) {
-    const std::vector<std::string> typed = SplitWords(w.text);
+    std::vector<std::string> typed = SplitWords(w.text);
+    std::size_t slot = typed.size();
+    if (const Placeholder* p = PlaceholderOf(w, &slot)) typed[slot] = p->prefix + std::to_string(p->first);
     EXPECT_EQ(FindWord(typed).word, &w) << w.text << " is shadowed";
-    for (const Choice& c : w.choices) EXPECT_EQ(FitError(w.var, c.value), "") << w.text << " " << c.word;
+    std::vector<std::string> taken;  // the typed forms of the choices before
+    for (const Choice& c : w.choices) {
+      EXPECT_EQ(FitError(w.var, c.value), "") << w.text << " " << c.word;
+      for (const std::string& other : taken)
+        EXPECT_FALSE(IsChoice(c.word, other)) << w.text << ": " << other << " names two choices";
+      taken.push_back(c.word);
+      taken.push_back(ShortForm(c.word));
+    }
     EXPECT_TRUE(w.own == Own::None || w.cmdName == nullptr) << w.text;
   }
 }

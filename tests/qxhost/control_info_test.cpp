@@ -9,7 +9,9 @@ namespace qxhost {
 namespace {
 
 // Commands the dispatcher runs inline, without a control table of a handler.
-bool Inline(unsigned long cmd) { return cmd == CMD_SELFCAL || cmd == CMD_CURSOR_MODE || cmd == CMD_MISC; }
+bool Inline(unsigned long cmd) {
+  return cmd == CMD_SELFCAL || cmd == CMD_CURSOR_MODE || cmd == CMD_MISC || cmd == CMD_APPLY_VIEW;
+}
 
 TEST(ConsoleControlInfoTest, EveryWordMatchesTheLibrarysControl) {
   for (const Word& w : Words()) {

@@ -152,15 +152,25 @@ void PrintGroup(std::ostream& out, const std::string& group, const _QX_SETUP& se
   print(QxFieldsOf<_QX_POS_SETUP>(), &pos);
 }
 
-std::vector<std::string> Changes(const _QX_SETUP& before, const _QX_SETUP& after) {
+namespace {
+template <typename Record>
+std::vector<std::string> RecordChanges(const Record& before, const Record& after) {
   std::vector<std::string> lines;
-  for (const QxField& f : QxFieldsOf<_QX_SETUP>())
+  for (const QxField& f : QxFieldsOf<Record>())
     for (unsigned i = 0; i < f.count; ++i) {
       std::string was = FormatEntry(f, &before, i);
       std::string now = FormatEntry(f, &after, i);
       if (was != now) lines.push_back(EntryName(f, i) + ": " + was + " -> " + now);
     }
   return lines;
+}
+}  // namespace
+
+std::vector<std::string> Changes(const _QX_SETUP& before, const _QX_SETUP& after) {
+  return RecordChanges(before, after);
+}
+std::vector<std::string> Changes(const _QX_RGN_SETUP& before, const _QX_RGN_SETUP& after) {
+  return RecordChanges(before, after);
 }
 
 void PrintBlock(std::ostream& out, const char* title, std::span<const QxField> fields, const BYTE* bytes) {

@@ -227,6 +227,7 @@ int main(int argc, char** argv) {
     std::cerr << "qxhost: reading the instrument's setup failed\n";
     return kExitNoInstrument;
   }
+  SaveUndoSetup();  // what leaving playback puts back
   if (!session.ProbeErrorQueue())
     out << "The instrument keeps no error queue (:SYSTEM:ERROR?): a line it refuses goes unnoticed.\n";
   qxhost::HostWindow::Events().clear();

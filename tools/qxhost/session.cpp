@@ -114,10 +114,7 @@ void HexDump(std::ostream& out, const std::string& bytes) {
 std::string ChoiceList(const Word& w) {
   std::string list;
   for (const Choice& c : w.choices) {
-    std::string shortForm, longForm = Lower(c.word);
-    for (const char* p = c.word; *p; ++p)
-      if (std::isupper(static_cast<unsigned char>(*p)) || std::isdigit(static_cast<unsigned char>(*p)))
-        shortForm += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+    const std::string shortForm = Lower(ShortForm(c.word)), longForm = Lower(c.word);
     list += (list.empty() ? "" : ", ") + longForm + (shortForm != longForm ? " (" + shortForm + ")" : "");
   }
   return list;
@@ -185,22 +182,28 @@ bool Session::Execute(const std::string& typed) {
   bool ok = true;
   bool reachesInstrument = true;
   if (!match.word) {
-    std::string known;
-    for (const Word& w : Words()) {
-      const std::vector<std::string> tokens = Tokens(w.text);
-      if (tokens.size() > 1 && tokens[0] == Lower(words[0])) known += (known.empty() ? "" : ", ") + tokens[1];
+    const Expected expected = ExpectedAfter(words);
+    std::string message = "unknown word \"" + words[0] + "\"; type help for the list";
+    if (expected.matched > 0) {
+      message.clear();
+      for (std::size_t i = 0; i < expected.matched; ++i) message += (i ? " " : "") + Lower(words[i]);
+      message += ": expected ";
+      for (std::size_t i = 0; i < expected.next.size(); ++i) message += (i ? ", " : "") + expected.next[i];
+      if (words.size() > expected.matched) message += ", not \"" + words[expected.matched] + "\"";
     }
-    ok = Error(known.empty() ? "unknown word \"" + words[0] + "\"; type help for the list"
-                             : Lower(words[0]) + ": expected " + known +
-                                   (words.size() > 1 ? ", not \"" + words[1] + "\"" : ""));
+    ok = Error(message);
     reachesInstrument = false;
   } else {
     switch (match.word->own) {
-      case Own::None: ok = Control(match, args); break;
+      case Own::None: ok = Control(match, words); break;
       case Own::Send: ok = Send(Rest(line, words[0])); break;
       case Own::Query: ok = Query(Rest(line, words[0])); break;
       case Own::Raw: ok = Raw(args); break;
       case Own::Init: ok = Init(); break;
+      case Own::Window: ok = Window(args), reachesInstrument = false; break;
+      case Own::RecordFile:
+        ok = RecordFile(Rest(Rest(line, words[0]), words[1])), reachesInstrument = false;
+        break;
       case Own::Show: ok = Show(args), reachesInstrument = false; break;
       case Own::Blocks: ok = Blocks(args), reachesInstrument = false; break;
       case Own::Help: ok = Help(args), reachesInstrument = false; break;
@@ -227,20 +230,30 @@ bool Session::Post(unsigned long cmd, unsigned int ctrl, long value) {
   return true;
 }
 
-bool Session::Control(const Match& match, std::span<const std::string> args) {
+bool Session::Control(const Match& match, std::span<const std::string> typed) {
   const Word& w = *match.word;
+  const std::span<const std::string> args = typed.subspan(match.used);
+  // A slip may be in a longer word that begins the same way ("la thresh ttl").
+  std::string longer;
+  if (const Expected e = ExpectedAfter(typed); e.matched == match.used)
+    for (const std::string& next : e.next)
+      longer += (longer.empty() ? "; or " + std::string(w.text) + " " : ", ") + next;
+  const auto refuse = [&](const std::string& why) {
+    return Error(std::string(w.text) + ": " + why + longer);
+  };
   long value = 0;
   if (std::string why; !SlotValue(match, &value, &why)) return Error(why);
   if (w.var == QX_VAR_NONE) {
-    if (!args.empty()) return Error(std::string(w.text) + ": takes no value");
+    if (!args.empty()) return refuse("takes no value");
   } else {
     const std::string expected = Usage(w).substr(std::strlen(w.text) + 1);
     if (args.size() != 1)
-      return Error(std::string(w.text) + ": expected " + (args.empty() ? "" : "one value, ") + expected);
+      return refuse(std::string("expected ") + (args.empty() ? "" : "one value, ") + expected);
     const Value v = ParseValue(w, args[0]);
-    if (!v.ok) return Error(std::string(w.text) + ": " + v.error);
+    if (!v.ok) return refuse(v.error);
     SetMessageVariable(w.var, v.value);
   }
+  if (w.framesAddress) value = reinterpret_cast<long>(&frames_);
   return Post(w.cmd, w.ctrl, value);
 }
 
@@ -257,8 +270,11 @@ bool Session::Report(const _QX_SETUP& before) {
                             : e.message == QX_MSG_NOTIFY ? "QX_MSG_NOTIFY"
                                                          : nullptr;
       const char* control = ControlName(posted_, static_cast<unsigned int>(e.wParam));
+      // An address varies from run to run: the console's frames are named.
+      const bool frames = e.lParam == reinterpret_cast<LPARAM>(&frames_);
       out_ << window << (message ? message : Hex(e.message)) << " / " << (control ? control : Hex(e.wParam))
-           << ", value " << static_cast<long>(e.lParam) << "\n";
+           << ", value " << (frames ? "the console's frames" : std::to_string(static_cast<long>(e.lParam)))
+           << "\n";
     }
   }
   HostWindow::Events().clear();
@@ -396,8 +412,32 @@ bool Session::Raw(std::span<const std::string> args) {
   return Post(static_cast<unsigned long>(cmd), static_cast<unsigned int>(ctrl), static_cast<long>(value));
 }
 
+bool Session::Window(std::span<const std::string> args) {
+  static constexpr long kWindows = 5;
+  long long n = 0;
+  if (args.size() != 1 || !WholeNumber(args[0], 0, kWindows - 1, &n))
+    return Error(
+        "window: expected 0 main, 1 main with the delayed view open, 2 delayed, 3 CH1 alternate, "
+        "4 CH2 alternate");
+  const _QX_RGN_SETUP before = rgn_;
+  rgn_.ActiveWindow = static_cast<decltype(rgn_.ActiveWindow)>(n);
+  for (const std::string& change : Changes(before, rgn_)) out_ << "  " << change << "\n";
+  return true;
+}
+
+bool Session::RecordFile(const std::string& path) {
+  if (path.empty()) return Error("record file: expected the path of the record file");
+  if (path.size() >= sizeof setup_.RecordFilePath)
+    return Error("record file: the path is longer than " + std::to_string(sizeof setup_.RecordFilePath - 1) +
+                 " characters");
+  std::memset(setup_.RecordFilePath, 0, sizeof setup_.RecordFilePath);
+  std::memcpy(setup_.RecordFilePath, path.data(), path.size());
+  return true;
+}
+
 bool Session::Init() {
   if (QxInitSystem()) {
+    SaveUndoSetup();  // leaving playback puts back the settings as read
     out_ << "  the records now mirror the instrument\n";
     return true;
   }
@@ -406,12 +446,24 @@ bool Session::Init() {
 
 bool Session::Help(std::span<const std::string> args) {
   if (args.empty()) {
-    char line[200];
+    constexpr std::size_t kColumn = 43;  // where the help texts start
     for (const Word& w : Words()) {
-      std::snprintf(line, sizeof line, "  %-40s %s\n", Usage(w).c_str(), w.help);
-      out_ << line;
+      const std::string usage = "  " + Usage(w);
+      out_ << usage;
+      if (usage.size() < kColumn)
+        out_ << std::string(kColumn - usage.size(), ' ');
+      else
+        out_ << "\n" << std::string(kColumn, ' ');
+      out_ << w.help << "\n";
     }
-    out_ << "  Words take SCPI short forms of their choices (aver for average); help WORD tells more.\n";
+    std::string slots;
+    for (const Placeholder& p : Placeholders())
+      if (!p.before)
+        slots += std::string(slots.empty() ? "" : ", ") + p.token + " " + p.prefix + std::to_string(p.first) +
+                 ".." + p.prefix + std::to_string(p.last);
+    out_ << "  In a word, " << slots << ".\n"
+         << "  Choices take their SCPI short form (aver for average). help WORD lists the words that begin\n"
+            "  with WORD (help trigger, help ch1) and tells more of one.\n";
     return true;
   }
   if (args.size() == 1 && Lower(args[0]) == "numbers") {
@@ -424,7 +476,8 @@ bool Session::Help(std::span<const std::string> args) {
     const std::vector<std::string> tokens = Tokens(w.text);
     if (tokens.size() < args.size()) continue;
     bool match = true;
-    for (std::size_t i = 0; i < args.size() && match; ++i) match = tokens[i] == Lower(args[i]);
+    for (std::size_t i = 0; i < args.size() && match; ++i)
+      match = tokens[i] == Lower(args[i]) || TokenFits(w, i, args[i]);
     if (!match) continue;
     found.push_back(&w);
     if (tokens.size() == args.size()) exact = &w;

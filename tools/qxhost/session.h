@@ -61,13 +61,15 @@ class Session {
 
  private:
   bool Error(const std::string& message);
-  bool Control(const Match& match, std::span<const std::string> args);
+  bool Control(const Match& match, std::span<const std::string> typed);
   bool Show(std::span<const std::string> args);
   bool Blocks(std::span<const std::string> args);
   bool Send(const std::string& text);
   bool Query(const std::string& text);
   bool Raw(std::span<const std::string> args);
   bool Init();
+  bool Window(std::span<const std::string> args);
+  bool RecordFile(const std::string& path);
   bool Help(std::span<const std::string> args);
   bool Post(unsigned long cmd, unsigned int ctrl, long value);
   // Prints what happened since the last line: window messages, status
@@ -90,6 +92,9 @@ class Session {
   _QX_POS_SETUP pos_{};
   HostWindow main_{"main"};
   HostWindow panel_{"panel"};
+  // The frames a recording hands to the record file: the console acquires
+  // no waveforms, so none.
+  QxRecordData frames_{};
   unsigned long posted_ = 0;  // the command of the last post, to name its controls
   bool errorQueue_ = false;
   bool quit_ = false;

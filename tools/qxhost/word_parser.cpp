@@ -2,9 +2,11 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cfloat>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "numbers.h"
@@ -27,6 +29,20 @@ int PlaceholderNumber(const Placeholder& p, std::string_view typed) {
   }
   return number;
 }
+
+std::string Lower(const char* text) {
+  std::string out;
+  for (const char* p = text; *p; ++p) out += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+  return out;
+}
+
+// A choice's letters before its trailing number ("digital" of "digital12"),
+// "" when it has no trailing number or no letters.
+std::string Stem(const std::string& choice) {
+  const std::size_t digits = choice.find_last_not_of("0123456789") + 1;
+  return digits == choice.size() || digits == 0 ? "" : choice.substr(0, digits);
+}
+int Number(const std::string& choice) { return std::atoi(choice.c_str() + Stem(choice).size()); }
 
 }  // namespace
 
@@ -55,24 +71,46 @@ const Placeholder* PlaceholderOf(const Word& word, std::size_t* token) {
   return nullptr;
 }
 
+bool TokenFits(const Word& word, std::size_t index, std::string_view typed) {
+  const std::vector<std::string> tokens = Tokens(word.text);
+  if (index >= tokens.size()) return false;
+  std::size_t slotToken = tokens.size();
+  const Placeholder* p = PlaceholderOf(word, &slotToken);
+  if (p && index == slotToken) return PlaceholderNumber(*p, typed) >= 0;
+  return SameText(tokens[index], typed);
+}
+
 Match FindWord(std::span<const std::string> typed, std::span<const Word> words) {
   Match best;
   for (const Word& word : words) {
-    const std::vector<std::string> tokens = Tokens(word.text);
-    if (tokens.size() > typed.size() || tokens.size() <= best.used) continue;
-    std::size_t slotToken = tokens.size();
-    const Placeholder* p = PlaceholderOf(word, &slotToken);
-    int number = -1;
+    const std::size_t tokens = Tokens(word.text).size();
+    if (tokens > typed.size() || tokens <= best.used) continue;
     bool match = true;
-    for (std::size_t i = 0; i < tokens.size() && match; ++i) {
-      if (p && i == slotToken)
-        match = (number = PlaceholderNumber(*p, typed[i])) >= 0;
-      else
-        match = SameText(tokens[i], typed[i]);
-    }
-    if (match) best = {&word, tokens.size(), number};
+    for (std::size_t i = 0; i < tokens && match; ++i) match = TokenFits(word, i, typed[i]);
+    if (!match) continue;
+    std::size_t slotToken = tokens;
+    const Placeholder* p = PlaceholderOf(word, &slotToken);
+    best = {&word, tokens, p ? PlaceholderNumber(*p, typed[slotToken]) : -1};
   }
   return best;
+}
+
+Expected ExpectedAfter(std::span<const std::string> typed, std::span<const Word> words) {
+  Expected out;
+  for (const Word& word : words) {
+    const std::vector<std::string> tokens = Tokens(word.text);
+    std::size_t n = 0;
+    while (n < typed.size() && n < tokens.size() && TokenFits(word, n, typed[n])) ++n;
+    if (n == 0 || n == tokens.size() || n < out.matched) continue;
+    if (n > out.matched) out = {n, {}};
+    std::size_t slotToken = tokens.size();
+    const Placeholder* p = PlaceholderOf(word, &slotToken);
+    std::string next = tokens[n];
+    if (p && slotToken == n)
+      next = p->prefix + std::to_string(p->first) + ".." + p->prefix + std::to_string(p->last);
+    if (std::find(out.next.begin(), out.next.end(), next) == out.next.end()) out.next.push_back(next);
+  }
+  return out;
 }
 
 bool SlotValue(const Match& match, long* value, std::string* error) {
@@ -90,12 +128,15 @@ bool SlotValue(const Match& match, long* value, std::string* error) {
   return true;
 }
 
-bool IsChoice(const char* choice, std::string_view typed) {
+std::string ShortForm(const char* choice) {
   std::string shortForm;
   for (const char* c = choice; *c; ++c)
-    if (std::isupper(static_cast<unsigned char>(*c)) || std::isdigit(static_cast<unsigned char>(*c)))
-      shortForm += *c;
-  return SameText(choice, typed) || SameText(shortForm, typed);
+    if (!std::islower(static_cast<unsigned char>(*c))) shortForm += *c;
+  return shortForm;
+}
+
+bool IsChoice(const char* choice, std::string_view typed) {
+  return SameText(choice, typed) || SameText(ShortForm(choice), typed);
 }
 
 const char* TypeName(QxVarType type) {
@@ -160,11 +201,24 @@ std::string Usage(const Word& word) {
   std::string usage = word.text;
   if (word.usage) return usage + " " + word.usage;
   if (word.var == QX_VAR_NONE) return usage;
+  std::vector<std::string> choices;
+  for (const Choice& c : word.choices) choices.push_back(Lower(c.word));
   std::string value;
-  for (const Choice& c : word.choices) {
+  for (std::size_t i = 0; i < choices.size();) {
+    // A run of three or more numbered choices of one stem is written first..last.
+    std::size_t end = i + 1;
+    const std::string stem = Stem(choices[i]);
+    while (end < choices.size() && !stem.empty() && Stem(choices[end]) == stem &&
+           Number(choices[end]) == Number(choices[end - 1]) + 1)
+      ++end;
     value += value.empty() ? "" : "|";
-    for (const char* p = c.word; *p; ++p)
-      value += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+    if (end - i >= 3) {
+      value += choices[i] + ".." + choices[end - 1];
+    } else {
+      end = i + 1;
+      value += choices[i];
+    }
+    i = end;
   }
   if (word.number) value += std::string(value.empty() ? "" : "|") + "NUMBER";
   return usage + " " + value;

@@ -13,8 +13,8 @@
 namespace qxhost {
 
 // A word the user may type instead of a number, in the instrument's mixed
-// case: the capitals (and digits) are its short form ("AVERage": "aver" or
-// "average").
+// case: all but the lower-case letters is its short form ("AVERage": "aver"
+// or "average"; "+GREaterthan": "+gre").
 struct Choice {
   const char* word;
   double value;
@@ -24,7 +24,7 @@ struct Choice {
 enum class Unit : std::uint8_t { None, Second, Volt, Hertz, SamplesPerSecond, Points };
 
 // The console's own words.
-enum class Own : std::uint8_t { None, Show, Blocks, Send, Query, Raw, Init, Help, Quit };
+enum class Own : std::uint8_t { None, Show, Blocks, Send, Query, Raw, Init, Window, RecordFile, Help, Quit };
 
 struct Word {
   const char* text;  // "acquire averages", "ch# scale", "show"
@@ -40,6 +40,7 @@ struct Word {
   bool number = false;  // a number is accepted beside the choices
   Unit unit = Unit::None;
   const char* range = nullptr;  // what the instrument takes, as help prints it
+  bool framesAddress = false;   // the slot value is the address of the console's recorded frames
   // A word of the console itself.
   Own own = Own::None;
   const char* usage = nullptr;  // its arguments: "[GROUP]"
