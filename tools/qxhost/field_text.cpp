@@ -152,15 +152,17 @@ void PrintGroup(std::ostream& out, const std::string& group, const _QX_SETUP& se
   print(QxFieldsOf<_QX_POS_SETUP>(), &pos);
 }
 
-std::vector<std::string> Changes(const _QX_SETUP& before, const _QX_SETUP& after) {
-  std::vector<std::string> lines;
+std::vector<FieldChange> Changes(const _QX_SETUP& before, const _QX_SETUP& after) {
+  std::vector<FieldChange> changes;
   for (const QxField& f : QxFieldsOf<_QX_SETUP>())
-    for (unsigned i = 0; i < f.count; ++i) {
-      std::string was = FormatEntry(f, &before, i);
-      std::string now = FormatEntry(f, &after, i);
-      if (was != now) lines.push_back(EntryName(f, i) + ": " + was + " -> " + now);
-    }
-  return lines;
+    for (unsigned i = 0; i < f.count; ++i)
+      if (FormatEntry(f, &before, i) != FormatEntry(f, &after, i)) changes.push_back({&f, i});
+  return changes;
+}
+
+std::string ChangeText(const FieldChange& c, const _QX_SETUP& before, const _QX_SETUP& after) {
+  return EntryName(*c.field, c.index) + ": " + FormatEntry(*c.field, &before, c.index) + " -> " +
+         FormatEntry(*c.field, &after, c.index);
 }
 
 void PrintBlock(std::ostream& out, const char* title, std::span<const QxField> fields, const BYTE* bytes) {

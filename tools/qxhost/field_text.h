@@ -24,8 +24,15 @@ std::vector<std::string> FieldGroups();
 void PrintGroup(std::ostream& out, const std::string& group, const _QX_SETUP& setup, const _QX_RGN_SETUP& rgn,
                 const _QX_POS_SETUP& pos);
 
-// "name: old -> new" for every entry of the settings record that differs.
-std::vector<std::string> Changes(const _QX_SETUP& before, const _QX_SETUP& after);
+// An entry of the settings record.
+struct FieldChange {
+  const QxField* field;
+  unsigned index;
+};
+// Every entry of the settings record that reads differently, and the entry
+// as "name: old -> new".
+std::vector<FieldChange> Changes(const _QX_SETUP& before, const _QX_SETUP& after);
+std::string ChangeText(const FieldChange& change, const _QX_SETUP& before, const _QX_SETUP& after);
 
 // A block's fields at their offsets; two-entry fields as CH1 and CH2.
 void PrintBlock(std::ostream& out, const char* title, std::span<const QxField> fields, const BYTE* bytes);

@@ -74,6 +74,8 @@ int TracingSocket::Send(const char* data, int length) {
   if (sent != length) {
     ++health_.failedSends;
     Trace("-> (send failed)", true);
+  } else if (!awaitingReply_) {
+    sent_.push_back(text);
   }
   return sent;
 }
@@ -133,7 +135,9 @@ void TracingUsb::Trace(const std::string& text, bool command) {
 int TracingUsb::UsbWriteByte(UINT device, BYTE value) {
   const int ok = inner_.UsbWriteByte(device, value);
   if (value == '\r') {
-    Trace("-> " + Printable(line_), line_.empty() || line_.back() != '?');
+    const bool command = line_.empty() || line_.back() != '?';
+    Trace("-> " + Printable(line_), command);
+    if (command && ok) sent_.push_back(line_);
     line_.clear();
   } else {
     line_ += static_cast<char>(value);
