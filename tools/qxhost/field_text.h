@@ -12,6 +12,9 @@
 
 namespace qxhost {
 
+// The unit a field's values are in, as printed ("s", "Sa/s"); "" for none.
+const char* FieldUnitText(QxFieldUnit unit);
+
 // "name" or "name[i]".
 std::string EntryName(const QxField& field, unsigned index);
 // Entry `index` of a field of the record or block at `base`; blocks are

@@ -30,8 +30,6 @@ using qxhost::Endpoint;
 using qxhost::ParseEndpoint;
 
 constexpr int kConnectTimeoutMs = 3000;
-// The library looks for a reply 300 times, 10 ms apart: 3 s in all.
-constexpr double kLibraryReplyWaitMs = 3000;
 
 // The console's exit statuses, as --help and the README state them.
 constexpr int kExitOk = 0;
@@ -55,22 +53,12 @@ Scripts: one command per line, "# comment" to the end of a line, errors as
 FILE:LINE: error: ...; -c takes commands separated by ';'. Several --script and
 -c options run in the order given. Type help at the prompt for the words.)";
 
-// Every wait of the library comes here. A wait for a reply is stretched or
-// shrunk so the library's 300 looks span --timeout; the pauses after lines
-// follow --pacing.
-struct Waits {
-  bool fast = false;
-  int timeoutMs = 3000;
-  const qxhost::TracingSocket* socket = nullptr;
-} waits;
+// Every wait of the library comes here: replies within --timeout, pauses
+// after lines as --pacing says.
+qxhost::Pacing waits;
 
 void Wait(DWORD ms) {
-  double real = ms;
-  if (waits.socket && waits.socket->WaitingForReply())
-    real = ms * waits.timeoutMs / kLibraryReplyWaitMs;
-  else if (waits.fast)
-    real = std::min(real, 1.0);
-  std::this_thread::sleep_for(std::chrono::microseconds(std::llround(real * 1000)));
+  std::this_thread::sleep_for(std::chrono::microseconds(std::llround(qxhost::PacedWaitMs(waits, ms) * 1000)));
 }
 
 struct Source {

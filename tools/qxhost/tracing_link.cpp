@@ -1,5 +1,6 @@
 #include "tracing_link.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace qxhost {
@@ -16,6 +17,12 @@ std::string Printable(const std::string& bytes) {
     }
   }
   return out;
+}
+
+double PacedWaitMs(const Pacing& pacing, DWORD ms) {
+  constexpr double kLibraryReplyWaitMs = 3000;  // 300 looks, 10 ms apart
+  if (pacing.socket && pacing.socket->WaitingForReply()) return ms * pacing.timeoutMs / kLibraryReplyWaitMs;
+  return pacing.fast ? std::min<double>(ms, 1.0) : ms;
 }
 
 namespace {

@@ -82,6 +82,17 @@ class TracingUsb : public QxPanelUsb {
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
+// The library's waits on a traced link. A wait for a reply is stretched or
+// shrunk so that the library's 300 looks span `timeoutMs`; the pauses after
+// lines are cut to 1 ms when `fast`.
+struct Pacing {
+  bool fast = false;
+  int timeoutMs = 3000;
+  const TracingSocket* socket = nullptr;  // null on USB
+};
+// How long the library's wait of `ms` really lasts, in ms.
+double PacedWaitMs(const Pacing& pacing, DWORD ms);
+
 // Bytes as readable text: printable ASCII as is, the rest as \xNN.
 std::string Printable(const std::string& bytes);
 
