@@ -1,0 +1,102 @@
+"""qxmsg against its embedded simulator: results, refusals, link faults, records, one instance per process."""
+import logging
+import threading
+import time
+
+import pytest
+
+import qxmsg
+
+
+@pytest.fixture
+def scope():
+    with qxmsg.open("sim", timeout_ms=300) as s:
+        yield s
+
+
+@pytest.mark.parametrize("resource", ["sim", "usb-sim"])
+@pytest.mark.parametrize("value, line, status, change", [
+    (100, ":ACQUIRE:AVERAGES 128", None, (16, 128)),
+    (1000, ":ACQUIRE:AVERAGES 256", "Acquire average number at upper limit", (16, 256)),
+])
+def test_word_round_trip(resource, value, line, status, change, caplog):
+    caplog.set_level(logging.DEBUG, logger="qxmsg.wire")
+    with qxmsg.open(resource) as scope:
+        r = scope.set("acquire averages", value)
+        assert (r.sent, r.status, r.changed) == ([line], status, {"AcqAverages": change})
+        assert ("panel", "CMD_ACQUIRE", "CTL_ACQ_AVERAGES", 0) in r.messages
+        assert scope.setup.AcqAverages == change[1]
+        assert scope.simulator.execute(":ACQUIRE:AVERAGES?") == str(change[1]).encode()
+    assert any(line in m for m in caplog.messages)
+
+
+@pytest.mark.parametrize("call, why", [
+    (lambda s: s.set("acquire averages", 1e100), "too large for a 32-bit integer"),
+    (lambda s: s.set("acquire averages", "64V"), "does not fit"),
+    (lambda s: s.set("acquire type", "slow"), r"expected normal\|average\|peakdetect"),
+    (lambda s: s.set("acquire bogus", 1), "expected type, mode"),
+    (lambda s: s.set("show", "acquire"), "a word of the console"),
+    (lambda s: s.post(qxmsg.CMD_ACQUIRE, qxmsg.CTL_ACQ_TYPE, 0, float=1.0), "takes int"),
+    (lambda s: s.post(qxmsg.CMD_CHANNEL, 0x465, 2, float=0.5), "names no slot; it takes 0 to 1"),
+])
+def test_refused_value_changes_nothing(scope, call, why):
+    before, commands = scope.setup.as_dict(), scope.simulator.counters()["commands"]
+    with pytest.raises(qxmsg.RefusedError, match=why):
+        call(scope)
+    assert scope.setup.as_dict() == before
+    assert scope.simulator.counters()["commands"] == commands
+
+
+def test_late_replies_raise_timeout_within_the_bound(scope):
+    scope.simulator.faults = qxmsg.Faults(reply_delay_ms=3000)
+    start = time.monotonic()
+    with pytest.raises(qxmsg.TimeoutError, match="did not answer 1 query within 300 ms"):
+        scope.query("*IDN?")
+    assert 0.3 <= time.monotonic() - start < 1.5  # the reply wait, then the error-queue probe's
+
+
+def test_dropped_connection_raises_connect_error(scope):
+    scope.simulator.faults = qxmsg.Faults(drop_after=1)
+    with pytest.raises(qxmsg.ConnectError, match="connection is lost"):
+        scope.set("acquire type", "aver")
+
+
+def test_gil_is_released_while_waiting_for_a_reply(scope):
+    scope.simulator.faults = qxmsg.Faults(reply_delay_ms=200)
+    scope.timeout_ms = 2000
+    ticks, done = [0], threading.Event()
+
+    def count():
+        while not done.is_set():
+            ticks[0] += 1
+            time.sleep(0.001)
+
+    t = threading.Thread(target=count)
+    t.start()
+    assert scope.query("*IDN?").startswith("QXSIM")
+    done.set()
+    t.join()
+    assert ticks[0] > 50
+
+
+def test_fields_read_back_after_init(scope):
+    assert scope.write(":ACQUIRE:TYPE PEAKDETECT").sent == [":ACQUIRE:TYPE PEAKDETECT"]
+    assert scope.setup.AcqType == 0
+    assert scope.init().changed == {"AcqType": (0, 2)}
+    assert scope.setup.AcqType == 2
+    assert scope.blocks()["dso"] == scope.simulator.block("dso") == scope.query_bytes(":SETUP:DSO?")
+    assert qxmsg.decode_block("la", scope.simulator.block("la"))["LaThreshold"] == pytest.approx(1.4)
+
+
+def test_second_open_is_refused(scope):
+    with pytest.raises(qxmsg.Error, match="already open in this process"):
+        qxmsg.open("usb-sim")
+
+
+def test_context_manager_disconnects_when_the_body_raises():
+    with pytest.raises(KeyError):
+        with qxmsg.open("sim") as scope:
+            raise KeyError("body")
+    assert scope.closed and not scope.simulator.serving
+    with qxmsg.Simulator() as sim, qxmsg.open(sim.resource) as again:
+        assert again.identity.startswith("QXSIM")
