@@ -1,4 +1,4 @@
-"""qxmsg against its embedded simulator: results, refusals, link faults, records, one instance per process."""
+"""A scope against the embedded simulator: results, refusals, link faults, pacing, one instance per process."""
 import logging
 import threading
 import time
@@ -6,12 +6,6 @@ import time
 import pytest
 
 import qxmsg
-
-
-@pytest.fixture
-def scope():
-    with qxmsg.open("sim", timeout_ms=300) as s:
-        yield s
 
 
 @pytest.mark.parametrize("resource", ["sim", "usb-sim"])
@@ -38,6 +32,10 @@ def test_word_round_trip(resource, value, line, status, change, caplog):
     (lambda s: s.set("show", "acquire"), "a word of the console"),
     (lambda s: s.post(qxmsg.CMD_ACQUIRE, qxmsg.CTL_ACQ_TYPE, 0, float=1.0), "takes int"),
     (lambda s: s.post(qxmsg.CMD_CHANNEL, 0x465, 2, float=0.5), "names no slot; it takes 0 to 1"),
+    (lambda s: s.post(qxmsg.CMD_ACQUIRE, qxmsg.CTL_ACQ_AVERAGES, 0, int=2.5), "not a whole number"),
+    (lambda s: s.post(qxmsg.CMD_ACQUIRE, qxmsg.CTL_ACQ_MODE, 0, byte=256), "too large for a byte"),
+    (lambda s: s.post(qxmsg.CMD_ACQUIRE, qxmsg.CTL_ACQ_MEMORY, 0, uint=-1), "too small"),
+    (lambda s: s.write("*RST\n:STOP"), "one line at a time"),
 ])
 def test_refused_value_changes_nothing(scope, call, why):
     before, commands = scope.setup.as_dict(), scope.simulator.counters()["commands"]
@@ -45,6 +43,33 @@ def test_refused_value_changes_nothing(scope, call, why):
         call(scope)
     assert scope.setup.as_dict() == before
     assert scope.simulator.counters()["commands"] == commands
+
+
+def test_post_names_its_messages_and_a_running_scope_restarts_the_change_timer(scope):
+    assert scope.post(qxmsg.CMD_RUN_CONTROL, qxmsg.CTL_RUN).sent[-1] == ":RUN"
+    r = scope.post(qxmsg.CMD_CHANNEL, 0x465, 1, float=0.5)
+    assert r.sent[-1] == ":CHANNEL2:SCALE 0.500000" and r.changed["ChanScale[1]"] == (1.0, 0.5)
+    assert ("main", "timer", "8", 500) in r.messages
+    assert ("panel", "CMD_CHANNEL", "0x465", 1) in r.messages
+    with pytest.raises(TypeError):
+        scope.post(qxmsg.CMD_ACQUIRE, qxmsg.CTL_ACQ_TYPE, 0, int=1, float=1.0)
+
+
+@pytest.mark.parametrize("pacing, at_least, below", [("real", 0.1, 1.0), ("fast", 0.0, 0.09)])
+def test_pacing_keeps_or_cuts_the_pause_after_a_line(pacing, at_least, below):
+    with qxmsg.open("sim", pacing=pacing) as scope:
+        start = time.monotonic()
+        scope.set("acquire type", "peak")
+        assert at_least <= time.monotonic() - start < below
+
+
+@pytest.mark.parametrize("resource, why", [
+    ("127.0.0.1:1", "cannot connect to 127.0.0.1:1: refused"),
+    ("TCPIP::a::b::SOCKET", "is no instrument"),
+])
+def test_unreachable_instruments_raise_connect_error(resource, why):
+    with pytest.raises(qxmsg.ConnectError, match=why):
+        qxmsg.open(resource, timeout_ms=300)
 
 
 def test_late_replies_raise_timeout_within_the_bound(scope):
@@ -79,18 +104,16 @@ def test_gil_is_released_while_waiting_for_a_reply(scope):
     assert ticks[0] > 50
 
 
-def test_fields_read_back_after_init(scope):
-    assert scope.write(":ACQUIRE:TYPE PEAKDETECT").sent == [":ACQUIRE:TYPE PEAKDETECT"]
-    assert scope.setup.AcqType == 0
-    assert scope.init().changed == {"AcqType": (0, 2)}
-    assert scope.setup.AcqType == 2
-    assert scope.blocks()["dso"] == scope.simulator.block("dso") == scope.query_bytes(":SETUP:DSO?")
-    assert qxmsg.decode_block("la", scope.simulator.block("la"))["LaThreshold"] == pytest.approx(1.4)
-
-
 def test_second_open_is_refused(scope):
     with pytest.raises(qxmsg.Error, match="already open in this process"):
         qxmsg.open("usb-sim")
+
+
+def test_a_closed_scope_refuses_calls(scope):
+    scope.close()
+    scope.close()
+    with pytest.raises(qxmsg.Error, match="closed"):
+        scope.set("acquire type", "peak")
 
 
 def test_context_manager_disconnects_when_the_body_raises():
