@@ -21,6 +21,7 @@ def test_word_round_trip(resource, value, line, status, change, caplog):
         assert ("panel", "CMD_ACQUIRE", "CTL_ACQ_AVERAGES", 0) in r.messages
         assert scope.setup.AcqAverages == change[1]
         assert scope.simulator.execute(":ACQUIRE:AVERAGES?") == str(change[1]).encode()
+        assert scope.query("*IDN?") == scope.identity
     assert any(line in m for m in caplog.messages)
 
 
@@ -72,6 +73,30 @@ def test_unreachable_instruments_raise_connect_error(resource, why):
         qxmsg.open(resource, timeout_ms=300)
 
 
+def test_instrument_refusals_are_data_and_the_console_report_is_logged(scope, caplog):
+    caplog.set_level(logging.DEBUG, logger="qxmsg")
+    r = scope.write(":ACQUIRE:TYPE SLOW")
+    assert r.sent == [":ACQUIRE:TYPE SLOW"]
+    assert r.errors == ['the instrument refused a line: -224,"Illegal parameter value"']
+    assert "  AcqAverages = 16\n" in scope.console("show acquire").text
+    assert any(m.startswith("show acquire\n") and "AcqAverages = 16" in m for m in caplog.messages)
+
+
+def _zero_timeout():
+    with qxmsg.open("usb-sim") as scope:
+        scope.timeout_ms = 0
+
+
+@pytest.mark.parametrize("call", [
+    lambda: qxmsg.open("sim", timeout_ms=0),
+    lambda: qxmsg.open("sim", pacing="slow"),
+    _zero_timeout,
+])
+def test_bad_arguments_raise_value_error(call):
+    with pytest.raises(ValueError, match="timeout_ms must be at least 1|pacing is"):
+        call()
+
+
 def test_late_replies_raise_timeout_within_the_bound(scope):
     scope.simulator.faults = qxmsg.Faults(reply_delay_ms=3000)
     start = time.monotonic()
@@ -102,6 +127,22 @@ def test_gil_is_released_while_waiting_for_a_reply(scope):
     done.set()
     t.join()
     assert ticks[0] > 50
+
+
+def test_threads_take_turns_on_one_scope_while_the_wire_is_logged(caplog):
+    caplog.set_level(logging.DEBUG, logger="qxmsg.wire")  # the trace takes the GIL back mid-call
+    with qxmsg.open("sim") as scope:
+        results = {}
+
+        def set_averages(n):
+            results[n] = scope.set("acquire averages", n).sent
+
+        threads = [threading.Thread(target=set_averages, args=(n,)) for n in (4, 8, 16, 32)]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join(timeout=10)
+        assert results == {n: [f":ACQUIRE:AVERAGES {n}"] for n in (4, 8, 16, 32)}
 
 
 def test_second_open_is_refused(scope):
