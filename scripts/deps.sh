@@ -23,3 +23,5 @@ qx_require_packages() {
 
 QX_BUILD_PACKAGES=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libedit-dev)
 QX_TEST_PACKAGES=(clang-14 libfuzzer-14-dev locales)
+# The Python module and its tests, for Debian's own python3.
+QX_PYTHON_PACKAGES=(python3-dev pybind11-dev python3-pytest)

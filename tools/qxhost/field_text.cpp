@@ -42,17 +42,6 @@ T As(std::uint64_t bits) {
   }
 }
 
-const char* UnitOf(QxFieldUnit unit) {
-  switch (unit) {
-    case QX_UNIT_NONE: return "";
-    case QX_UNIT_SECOND: return "s";
-    case QX_UNIT_VOLT: return "V";
-    case QX_UNIT_SAMPLES_PER_SECOND: return "Sa/s";
-    case QX_UNIT_PICOSECOND: return "ps";
-  }
-  return "";
-}
-
 std::string Coded(const QxField& f, long long code) {
   const std::string number = std::to_string(code);
   if (code >= 0 && static_cast<std::size_t>(code) < f.words.size() && f.words[static_cast<std::size_t>(code)])
@@ -62,7 +51,7 @@ std::string Coded(const QxField& f, long long code) {
 }
 
 std::string Real(const QxField& f, double v, int digits) {
-  if (f.unit != QX_UNIT_NONE) return FormatSi(v, UnitOf(f.unit), digits);
+  if (f.unit != QX_UNIT_NONE) return FormatSi(v, FieldUnitText(f.unit), digits);
   char text[40];
   std::snprintf(text, sizeof text, "%.*g", digits, v);
   return text;
@@ -75,6 +64,17 @@ std::int32_t I32(const unsigned char* p) {
 }
 
 }  // namespace
+
+const char* FieldUnitText(QxFieldUnit unit) {
+  switch (unit) {
+    case QX_UNIT_NONE: return "";
+    case QX_UNIT_SECOND: return "s";
+    case QX_UNIT_VOLT: return "V";
+    case QX_UNIT_SAMPLES_PER_SECOND: return "Sa/s";
+    case QX_UNIT_PICOSECOND: return "ps";
+  }
+  return "";
+}
 
 std::string EntryName(const QxField& field, unsigned index) {
   if (field.count == 1) return field.name;
@@ -154,23 +154,25 @@ void PrintGroup(std::ostream& out, const std::string& group, const _QX_SETUP& se
 
 namespace {
 template <typename Record>
-std::vector<std::string> RecordChanges(const Record& before, const Record& after) {
-  std::vector<std::string> lines;
+std::vector<FieldChange> RecordChanges(const Record& before, const Record& after) {
+  std::vector<FieldChange> changes;
   for (const QxField& f : QxFieldsOf<Record>())
-    for (unsigned i = 0; i < f.count; ++i) {
-      std::string was = FormatEntry(f, &before, i);
-      std::string now = FormatEntry(f, &after, i);
-      if (was != now) lines.push_back(EntryName(f, i) + ": " + was + " -> " + now);
-    }
-  return lines;
+    for (unsigned i = 0; i < f.count; ++i)
+      if (FormatEntry(f, &before, i) != FormatEntry(f, &after, i)) changes.push_back({&f, i});
+  return changes;
 }
 }  // namespace
 
-std::vector<std::string> Changes(const _QX_SETUP& before, const _QX_SETUP& after) {
+std::vector<FieldChange> Changes(const _QX_SETUP& before, const _QX_SETUP& after) {
   return RecordChanges(before, after);
 }
-std::vector<std::string> Changes(const _QX_RGN_SETUP& before, const _QX_RGN_SETUP& after) {
+std::vector<FieldChange> Changes(const _QX_RGN_SETUP& before, const _QX_RGN_SETUP& after) {
   return RecordChanges(before, after);
+}
+
+std::string ChangeText(const FieldChange& c, const void* before, const void* after) {
+  return EntryName(*c.field, c.index) + ": " + FormatEntry(*c.field, before, c.index) + " -> " +
+         FormatEntry(*c.field, after, c.index);
 }
 
 void PrintBlock(std::ostream& out, const char* title, std::span<const QxField> fields, const BYTE* bytes) {

@@ -12,6 +12,9 @@
 
 namespace qxhost {
 
+// The unit a field's values are in, as printed ("s", "Sa/s"); "" for none.
+const char* FieldUnitText(QxFieldUnit unit);
+
 // "name" or "name[i]".
 std::string EntryName(const QxField& field, unsigned index);
 // Entry `index` of a field of the record or block at `base`; blocks are
@@ -24,9 +27,16 @@ std::vector<std::string> FieldGroups();
 void PrintGroup(std::ostream& out, const std::string& group, const _QX_SETUP& setup, const _QX_RGN_SETUP& rgn,
                 const _QX_POS_SETUP& pos);
 
-// "name: old -> new" for every entry of the record that differs.
-std::vector<std::string> Changes(const _QX_SETUP& before, const _QX_SETUP& after);
-std::vector<std::string> Changes(const _QX_RGN_SETUP& before, const _QX_RGN_SETUP& after);
+// An entry of a record.
+struct FieldChange {
+  const QxField* field;
+  unsigned index;
+};
+// Every entry of the record that reads differently, and the entry as
+// "name: old -> new" (before and after are the record that was compared).
+std::vector<FieldChange> Changes(const _QX_SETUP& before, const _QX_SETUP& after);
+std::vector<FieldChange> Changes(const _QX_RGN_SETUP& before, const _QX_RGN_SETUP& after);
+std::string ChangeText(const FieldChange& change, const void* before, const void* after);
 
 // A block's fields at their offsets; two-entry fields as CH1 and CH2.
 void PrintBlock(std::ostream& out, const char* title, std::span<const QxField> fields, const BYTE* bytes);

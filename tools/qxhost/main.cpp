@@ -11,12 +11,12 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
 
 #include "QxMsg.h"
+#include "endpoint.h"
 #include "line_input.h"
 #include "session.h"
 #include "sim/instrument.h"
@@ -26,10 +26,10 @@
 
 namespace {
 
-constexpr unsigned short kDefaultPort = 5555;
+using qxhost::Endpoint;
+using qxhost::ParseEndpoint;
+
 constexpr int kConnectTimeoutMs = 3000;
-// The library looks for a reply 300 times, 10 ms apart: 3 s in all.
-constexpr double kLibraryReplyWaitMs = 3000;
 
 // The console's exit statuses, as --help and the README state them.
 constexpr int kExitOk = 0;
@@ -53,42 +53,12 @@ Scripts: one command per line, "# comment" to the end of a line, errors as
 FILE:LINE: error: ...; -c takes commands separated by ';'. Several --script and
 -c options run in the order given. Type help at the prompt for the words.)";
 
-struct Endpoint {
-  std::string host;
-  unsigned short port = kDefaultPort;
-};
-
-// HOST, HOST:PORT, or the VISA form TCPIP::HOST::PORT::SOCKET.
-std::optional<Endpoint> ParseEndpoint(const std::string& text) {
-  std::smatch m;
-  static const std::regex visa(R"(^TCPIP\d*::([^:]+)::(\d+)::SOCKET$)", std::regex::icase);
-  static const std::regex plain(R"(^([^:]+)(?::(\d{1,5}))?$)");
-  if (!std::regex_match(text, m, visa) && !std::regex_match(text, m, plain)) return std::nullopt;
-  Endpoint e{m[1], kDefaultPort};
-  if (m[2].matched) {
-    const long p = std::stol(m[2]);
-    if (p < 1 || p > 65535) return std::nullopt;
-    e.port = static_cast<unsigned short>(p);
-  }
-  return e;
-}
-
-// Every wait of the library comes here. A wait for a reply is stretched or
-// shrunk so the library's 300 looks span --timeout; the pauses after lines
-// follow --pacing.
-struct Waits {
-  bool fast = false;
-  int timeoutMs = 3000;
-  const qxhost::TracingSocket* socket = nullptr;
-} waits;
+// Every wait of the library comes here: replies within --timeout, pauses
+// after lines as --pacing says.
+qxhost::Pacing waits;
 
 void Wait(DWORD ms) {
-  double real = ms;
-  if (waits.socket && waits.socket->WaitingForReply())
-    real = ms * waits.timeoutMs / kLibraryReplyWaitMs;
-  else if (waits.fast)
-    real = std::min(real, 1.0);
-  std::this_thread::sleep_for(std::chrono::microseconds(std::llround(real * 1000)));
+  std::this_thread::sleep_for(std::chrono::microseconds(std::llround(qxhost::PacedWaitMs(waits, ms) * 1000)));
 }
 
 struct Source {
@@ -175,7 +145,8 @@ int main(int argc, char** argv) {
   QxTcpSocket tcp;
   qxhost::TracingSocket socket(tcp, printer, level);
   qxhost::TracingUsb tracingUsb(simUsb, printer, level);
-  qxhost::Session session(out, std::cerr, usb ? nullptr : &socket, waits.timeoutMs);
+  qxhost::Session session(out, std::cerr, usb ? nullptr : &socket, waits.timeoutMs,
+                          usb ? &tracingUsb : nullptr);
   CWinSocket noSocket;
   waits.socket = usb ? nullptr : &socket;
   QxSetSleepHook(&Wait);

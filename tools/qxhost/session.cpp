@@ -122,8 +122,14 @@ std::string ChoiceList(const Word& w) {
 
 }  // namespace
 
-Session::Session(std::ostream& out, std::ostream& err, TracingSocket* socket, int timeoutMs)
-    : out_(out), err_(err), socket_(socket), lan_(socket != nullptr), timeoutMs_(timeoutMs) {}
+const char* RawTypeWord(QxVarType type) {
+  for (const TypeWord& t : kTypes)
+    if (t.type == type) return t.word;
+  return "?";
+}
+
+Session::Session(std::ostream& out, std::ostream& err, TracingSocket* socket, int timeoutMs, TracingUsb* usb)
+    : out_(out), err_(err), socket_(socket), usb_(usb), lan_(socket != nullptr), timeoutMs_(timeoutMs) {}
 
 void Session::Attach(CWinSocket* socket) {
   // The host's 700 x 400 waveform window, split in two for the zoomed views.
@@ -137,7 +143,8 @@ void Session::Attach(CWinSocket* socket) {
   QxMsgInit(&main_, &setup_, &rgn_, &pos_, socket);
 }
 
-bool Session::Error(const std::string& message) {
+bool Session::Error(const std::string& message, Trouble trouble) {
+  result_.errors.push_back({trouble, message});
   out_.flush();
   err_ << (location_.empty() ? "" : location_ + ": ") << "error: " << message << std::endl;
   return false;
@@ -166,7 +173,7 @@ bool Session::InstrumentErrors() {
     if (ReadCommand(":SYSTEM:ERROR?", reply) <= 0) break;
     const std::string entry(reinterpret_cast<const char*>(reply));
     if (std::strtol(entry.c_str(), nullptr, 10) == 0) break;
-    clean = Error("the instrument refused a line: " + entry);
+    clean = Error("the instrument refused a line: " + entry, Trouble::Instrument);
   }
   return clean;
 }
@@ -174,8 +181,9 @@ bool Session::InstrumentErrors() {
 bool Session::Execute(const std::string& typed) {
   const std::string line = WithoutComment(typed);
   const std::vector<std::string> words = SplitWords(line);
+  result_ = {};
+  result_.before = setup_;
   if (words.empty()) return true;
-  const _QX_SETUP before = setup_;
   const bool wasOwnLink = OnOwnLink();
   const Match match = FindWord(words);
   const std::span<const std::string> args = std::span(words).subspan(match.word ? match.used : 0);
@@ -210,7 +218,7 @@ bool Session::Execute(const std::string& typed) {
       case Own::Quit: quit_ = true, reachesInstrument = false; break;
     }
   }
-  ok = Report(before) && ok;
+  ok = Report() && ok;
   if (wasOwnLink != OnOwnLink()) {
     if (wasOwnLink)
       out_ << "  warning: the library now talks to the " << LinkName(!lan_)
@@ -257,41 +265,66 @@ bool Session::Control(const Match& match, std::span<const std::string> typed) {
   return Post(w.cmd, w.ctrl, value);
 }
 
-bool Session::Report(const _QX_SETUP& before) {
+bool Session::Report() {
   for (const HostWindow::Event& e : HostWindow::Events()) {
-    const std::string window = std::string("  ") + e.window->Name() + " window: ";
+    WindowMessage m;
+    m.window = e.window->Name();
+    m.value = static_cast<long>(e.lParam);
+    m.timer = e.timer;
     if (e.timer) {
-      out_ << window << "timer " << e.message << " restarted (" << e.wParam << " ms)\n";
-    } else if (e.wParam == CTL_STATUS_MESSAGE && e.window == &main_) {
-      out_ << "  status: " << setup_.ErrorText << "\n";
+      m.message = std::to_string(e.message);
+      m.value = static_cast<long>(e.wParam);
     } else {
       const char* message = e.window != &main_           ? CommandName(e.message)
                             : e.message == QX_MSG_MISC   ? "QX_MSG_MISC"
                             : e.message == QX_MSG_NOTIFY ? "QX_MSG_NOTIFY"
                                                          : nullptr;
       const char* control = ControlName(posted_, static_cast<unsigned int>(e.wParam));
+      m.message = message ? message : Hex(e.message);
+      m.control = control ? control : Hex(e.wParam);
+      m.status = e.wParam == CTL_STATUS_MESSAGE && e.window == &main_;
       // An address varies from run to run: the console's frames are named.
-      const bool frames = e.lParam == reinterpret_cast<LPARAM>(&frames_);
-      out_ << window << (message ? message : Hex(e.message)) << " / " << (control ? control : Hex(e.wParam))
-           << ", value " << (frames ? "the console's frames" : std::to_string(static_cast<long>(e.lParam)))
-           << "\n";
+      m.frames = e.lParam == reinterpret_cast<LPARAM>(&frames_);
+      if (m.status) result_.status = setup_.ErrorText;
     }
+    result_.messages.push_back(std::move(m));
   }
   HostWindow::Events().clear();
-  for (const std::string& change : Changes(before, setup_))
-    if (change.rfind("ErrorText", 0) != 0) out_ << "  " << change << "\n";
+  result_.after = setup_;
+  for (const FieldChange& c : Changes(result_.before, result_.after))
+    if (std::strcmp(c.field->name, "ErrorText") != 0) result_.changed.push_back(c);
+  if (socket_) result_.sent = socket_->TakeSent();
+  if (usb_) result_.sent = usb_->TakeSent();
+  Print();
   if (!socket_) return true;
   const LinkHealth health = socket_->TakeHealth();
   linkLost_ = linkLost_ || health.Lost();
   bool ok = true;
   if (health.failedSends > 0)
-    ok = Error("the instrument's connection is lost: " + std::to_string(health.failedSends) +
-               " line(s) not sent");
+    ok = Error(
+        "the instrument's connection is lost: " + std::to_string(health.failedSends) + " line(s) not sent",
+        Trouble::LinkLost);
   if (health.unansweredQueries > 0)
     ok = Error("the instrument did not answer " + std::to_string(health.unansweredQueries) +
-               (health.unansweredQueries == 1 ? " query" : " queries") + " within " +
-               std::to_string(timeoutMs_) + " ms");
+                   (health.unansweredQueries == 1 ? " query" : " queries") + " within " +
+                   std::to_string(timeoutMs_) + " ms",
+               Trouble::NoReply);
   return ok;
+}
+
+void Session::Print() const {
+  for (const WindowMessage& m : result_.messages) {
+    const std::string window = "  " + m.window + " window: ";
+    if (m.timer)
+      out_ << window << "timer " << m.message << " restarted (" << m.value << " ms)\n";
+    else if (m.status)
+      out_ << "  status: " << result_.status << "\n";
+    else
+      out_ << window << m.message << " / " << m.control << ", value "
+           << (m.frames ? "the console's frames" : std::to_string(m.value)) << "\n";
+  }
+  for (const FieldChange& c : result_.changed)
+    out_ << "  " << ChangeText(c, &result_.before, &result_.after) << "\n";
 }
 
 bool Session::Show(std::span<const std::string> args) {
@@ -357,9 +390,10 @@ bool Session::Query(const std::string& text) {
   const int n = block ? ReadSetup(text.c_str(), reply) : ReadCommand(text.c_str(), reply);
   if (n <= 0) {
     out_ << "  no reply\n";
-    return socket_ ? false : Error("query: no reply");
+    return socket_ ? false : Error("query: no reply", Trouble::NoReply);
   }
   const std::string payload(reinterpret_cast<const char*>(reply), static_cast<std::size_t>(n));
+  result_.reply = payload;
   if (IsText(payload)) {
     out_ << "  reply: " << payload << "\n";
   } else if (payload.size() == kBlockSizes[0]) {
@@ -421,7 +455,7 @@ bool Session::Window(std::span<const std::string> args) {
         "4 CH2 alternate");
   const _QX_RGN_SETUP before = rgn_;
   rgn_.ActiveWindow = static_cast<decltype(rgn_.ActiveWindow)>(n);
-  for (const std::string& change : Changes(before, rgn_)) out_ << "  " << change << "\n";
+  for (const FieldChange& c : Changes(before, rgn_)) out_ << "  " << ChangeText(c, &before, &rgn_) << "\n";
   return true;
 }
 
@@ -441,7 +475,7 @@ bool Session::Init() {
     out_ << "  the records now mirror the instrument\n";
     return true;
   }
-  return Error("reading the instrument's setup failed");
+  return Error("reading the instrument's setup failed", Trouble::NoReply);
 }
 
 bool Session::Help(std::span<const std::string> args) {

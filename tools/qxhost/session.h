@@ -1,18 +1,50 @@
 // One console session: the host's records and windows handed to the library,
 // and the lines a user types, turned into posts and run through the queue.
-// After each line it prints what the library did, and any complaint of the
-// instrument from its error queue.
+// After each line it keeps what the library did as a Result, prints it, and
+// reports any complaint of the instrument from its error queue. Bindings
+// read the same Result.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "QxMsg.h"
+#include "field_text.h"
 #include "tracing_link.h"
 #include "word_parser.h"
 
 namespace qxhost {
+
+// A window message the host received, by name.
+struct WindowMessage {
+  std::string window;   // "main" or "panel"
+  std::string message;  // "QX_MSG_NOTIFY", "CMD_ACQUIRE", or its number in hex; a timer's id
+  std::string control;  // "CTL_ACQ_TYPE", or its number in hex
+  long value = 0;       // the message's value; a timer's period in ms
+  bool frames = false;  // the value is the address of the console's record frames
+  bool timer = false;   // a timer (re)started rather than a message
+  bool status = false;  // the main window told that a status message waits
+};
+
+// Why a line failed, from the least to the most serious.
+enum class Trouble { Instrument, Refused, NoReply, LinkLost };
+struct LineError {
+  Trouble trouble;
+  std::string text;
+};
+
+// What one line did.
+struct Result {
+  std::vector<std::string> sent;  // command lines that went to the instrument, queries aside
+  std::vector<WindowMessage> messages;
+  std::string status;                // the status message raised, if any
+  _QX_SETUP before{}, after{};       // the settings record around the line
+  std::vector<FieldChange> changed;  // its entries that changed, ErrorText aside
+  std::optional<std::string> reply;  // a query's reply payload
+  std::vector<LineError> errors;     // as printed; Instrument: a line the instrument refused
+};
 
 // The host's main window (700 x 400 waveform area) and a panel window named
 // with every command; both remember what the library told them.
@@ -36,14 +68,23 @@ class HostWindow : public CWnd {
   const char* name_;
 };
 
+// The TYPE word raw takes for a message-variable type ("int").
+const char* RawTypeWord(QxVarType type);
+
 class Session {
  public:
-  // `socket` is the LAN link being traced, or null on a USB session.
-  Session(std::ostream& out, std::ostream& err, TracingSocket* socket, int timeoutMs);
+  // `socket` is the LAN link being traced, or null on a USB session (whose
+  // traced device `usb` gives the lines sent).
+  Session(std::ostream& out, std::ostream& err, TracingSocket* socket, int timeoutMs,
+          TracingUsb* usb = nullptr);
 
   // Hands the records to the library and fills in the host's window layout.
   void Attach(CWinSocket* socket);
   _QX_SETUP& Setup() { return setup_; }
+  const _QX_RGN_SETUP& Rgn() const { return rgn_; }
+  const _QX_POS_SETUP& Pos() const { return pos_; }
+  // How long a reply may take, as errors name it.
+  void SetTimeout(int ms) { timeoutMs_ = ms; }
 
   // Asks the instrument for its error queue and empties it; false when it
   // keeps none (refused lines then go unnoticed).
@@ -55,12 +96,14 @@ class Session {
   // Runs one typed line; false when the console or the instrument refused
   // it, or a query went unanswered.
   bool Execute(const std::string& line);
+  // What the last line did.
+  const Result& Last() const { return result_; }
   bool QuitRequested() const { return quit_; }
   // The instrument stopped taking lines or answering its setup queries.
   bool LinkLost() const { return linkLost_; }
 
  private:
-  bool Error(const std::string& message);
+  bool Error(const std::string& message, Trouble trouble = Trouble::Refused);
   bool Control(const Match& match, std::span<const std::string> typed);
   bool Show(std::span<const std::string> args);
   bool Blocks(std::span<const std::string> args);
@@ -72,9 +115,11 @@ class Session {
   bool RecordFile(const std::string& path);
   bool Help(std::span<const std::string> args);
   bool Post(unsigned long cmd, unsigned int ctrl, long value);
-  // Prints what happened since the last line: window messages, status
-  // message, changed record fields, link trouble. False on link trouble.
-  bool Report(const _QX_SETUP& before);
+  // Completes the Result with what happened since the line began (window
+  // messages, status message, changed record fields, lines sent), prints it,
+  // and reports link trouble. False on link trouble.
+  bool Report();
+  void Print() const;
   // Reports every entry of the instrument's error queue; false when there was one.
   bool InstrumentErrors();
   // The library talks to this session's link (interface usb on a LAN session does not).
@@ -84,8 +129,9 @@ class Session {
   std::ostream& out_;
   std::ostream& err_;
   TracingSocket* socket_;
+  TracingUsb* usb_;
   const bool lan_;
-  const int timeoutMs_;
+  int timeoutMs_;
   std::string location_;
   _QX_SETUP setup_{};
   _QX_RGN_SETUP rgn_{};
@@ -95,6 +141,7 @@ class Session {
   // The frames a recording hands to the record file: the console acquires
   // no waveforms, so none.
   QxRecordData frames_{};
+  Result result_;
   unsigned long posted_ = 0;  // the command of the last post, to name its controls
   bool errorQueue_ = false;
   bool quit_ = false;

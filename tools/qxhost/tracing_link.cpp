@@ -1,5 +1,6 @@
 #include "tracing_link.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace qxhost {
@@ -16,6 +17,12 @@ std::string Printable(const std::string& bytes) {
     }
   }
   return out;
+}
+
+double PacedWaitMs(const Pacing& pacing, DWORD ms) {
+  constexpr double kLibraryReplyWaitMs = 3000;  // 300 looks, 10 ms apart
+  if (pacing.socket && pacing.socket->WaitingForReply()) return ms * pacing.timeoutMs / kLibraryReplyWaitMs;
+  return pacing.fast ? std::min<double>(ms, 1.0) : ms;
 }
 
 namespace {
@@ -74,6 +81,8 @@ int TracingSocket::Send(const char* data, int length) {
   if (sent != length) {
     ++health_.failedSends;
     Trace("-> (send failed)", true);
+  } else if (!awaitingReply_) {
+    sent_.push_back(text);
   }
   return sent;
 }
@@ -133,7 +142,9 @@ void TracingUsb::Trace(const std::string& text, bool command) {
 int TracingUsb::UsbWriteByte(UINT device, BYTE value) {
   const int ok = inner_.UsbWriteByte(device, value);
   if (value == '\r') {
-    Trace("-> " + Printable(line_), line_.empty() || line_.back() != '?');
+    const bool command = line_.empty() || line_.back() != '?';
+    Trace("-> " + Printable(line_), command);
+    if (command && ok) sent_.push_back(line_);
     line_.clear();
   } else {
     line_ += static_cast<char>(value);

@@ -1,13 +1,16 @@
 // The console's view of the wire: wrappers around the LAN socket and the USB
 // panel that pass every call through. They always print the command lines
 // that go to the instrument; with --trace also every query and reply, with
-// the time since start. They also notice a link that stopped working: a
-// failed send, or a query left unanswered.
+// the time since start. They keep the command lines that went out, and
+// notice a link that stopped working: a failed send, or a query left
+// unanswered.
 #pragma once
 
 #include <chrono>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "QxPlatform.h"
 
@@ -32,6 +35,8 @@ class TracingSocket : public CWinSocket {
   int Send(const char* data, int length) override;
   int Receive(char* buffer, int length) override;
   LinkHealth TakeHealth();
+  // The command lines sent since the last call, queries aside.
+  std::vector<std::string> TakeSent() { return std::exchange(sent_, {}); }
   // A query went out and the library looks for its reply, which is not complete.
   bool WaitingForReply() const { return awaitingReply_ && looked_; }
   // The length the last reply announced (its payload may have been read only in part).
@@ -43,6 +48,7 @@ class TracingSocket : public CWinSocket {
   TracePrinter print_;
   TraceLevel level_;
   LinkHealth health_;
+  std::vector<std::string> sent_;
   void CountUnanswered();
   bool awaitingReply_ = false;
   bool looked_ = false;  // Receive called since the query went out
@@ -64,6 +70,7 @@ class TracingUsb : public QxPanelUsb {
   int UsbRequest(UINT device, int code, int param1, int param2, int zero) override;
   int UsbBlockRead(UINT device, int size, BYTE* buffer) override;
   int UsbBlockWrite(UINT device, int size, const BYTE* buffer) override;
+  std::vector<std::string> TakeSent() { return std::exchange(sent_, {}); }
 
  private:
   void Trace(const std::string& text, bool command = false);
@@ -71,8 +78,20 @@ class TracingUsb : public QxPanelUsb {
   TracePrinter print_;
   TraceLevel level_;
   std::string line_;
+  std::vector<std::string> sent_;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
+
+// The library's waits on a traced link. A wait for a reply is stretched or
+// shrunk so that the library's 300 looks span `timeoutMs`; the pauses after
+// lines are cut to 1 ms when `fast`.
+struct Pacing {
+  bool fast = false;
+  int timeoutMs = 3000;
+  const TracingSocket* socket = nullptr;  // null on USB
+};
+// How long the library's wait of `ms` really lasts, in ms.
+double PacedWaitMs(const Pacing& pacing, DWORD ms);
 
 // Bytes as readable text: printable ASCII as is, the rest as \xNN.
 std::string Printable(const std::string& bytes);
