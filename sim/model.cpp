@@ -344,7 +344,7 @@ void Model::NormalizeTimebase() {
   dso.SetU8(dso::RollOn, format == 0 && scale >= lim::kRollOnTimeScalePs ? 1 : 0);
 
   const bool full = dso.U32(dso::AcqMemFull) != 0;
-  const bool etime = dso.U32(dso::AcqModeWord) != 0;
+  const bool etime = dso::EquivalentTime(dso.bytes.data());
   const std::uint32_t depth = lim::MemoryDepth(full, scale, OneChannel());
   const double rate = lim::RealTimeRate(depth, scale, OneChannel());
   const double rate2 = lim::EffectiveRate(rate, depth, scale, etime);
@@ -353,7 +353,7 @@ void Model::NormalizeTimebase() {
   dso.SetU32(dso::AcqMemDepth, depth);
   dso.SetF32(dso::AcqSampleRate, static_cast<float>(rate));
   dso.SetF32(dso::AcqSampleRate2, static_cast<float>(rate2));
-  const int exp = dso.U16(dso::AcqAveragesExp);
+  const int exp = dso::AveragesExponent(dso.bytes.data());
   dso.SetU16(dso::AcqAveragesExp,
              static_cast<std::uint16_t>(std::clamp(exp, lim::kMinAveragesExp, lim::kMaxAveragesExp)));
 
@@ -384,7 +384,7 @@ void Model::NormalizeTimebase() {
 void Model::NormalizeAlternate() {
   namespace lim = limits;
   const bool full = dso.U32(dso::AcqMemFull) != 0;
-  const bool etime = dso.U32(dso::AcqModeWord) != 0;
+  const bool etime = dso::EquivalentTime(dso.bytes.data());
   for (int c = 0; c < 2; ++c) {
     // Each alternate sweep acquires one channel.
     std::int64_t scale = alt.I64(alt::AltTimeScalePs[c]);

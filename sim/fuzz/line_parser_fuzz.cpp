@@ -63,9 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // A DSO block of arbitrary bytes written over USB and applied.
   if (bytes.size() >= 780) {
-    usb.UsbRequest(0, qxsim::UsbDevice::kAnnounceWrite, 780, 0, 0);
+    usb.UsbRequest(0, qx::layout::kAnnounceWriteCode, 780, 0, 0);
     usb.UsbBlockWrite(0, 780, reinterpret_cast<const BYTE*>(bytes.data()));
-    Check(usb.UsbRequest(0, qxsim::UsbDevice::kWriteDso, 0, 0, 0) == 1);
+    Check(usb.UsbRequest(0, qx::layout::kBlocks[0].writeCode, 0, 0, 0) == 1);
     usbSide.Run(":STARTUP");
     CheckInvariants(usbSide);
     lan.Feed(bytes.substr(780));
