@@ -1,6 +1,7 @@
 #include "sim/instrument.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "sim/commands.h"
 
@@ -60,12 +61,14 @@ Outcome Instrument::RunLocked(std::string_view text) {
   } else if (row->form == cmd::Form::Action && !line.argument.empty()) {
     error = "unexpected argument";
   } else {
-    // A refused command changes nothing: the model is restored.
-    const Model before = model_;
+    // A refused command changes nothing: its blocks are restored (a command
+    // changes no more than the four blocks; only actions, which are never
+    // refused, touch the staged blocks).
+    const auto before = std::tuple(model_.dso, model_.la, model_.alt, model_.side);
     const cmd::Call call{*row, suffix, line.argument};
     error = row->set ? row->set(model_, call) : cmd::GenericSet(model_, call);
     if (error)
-      model_ = before;
+      std::tie(model_.dso, model_.la, model_.alt, model_.side) = before;
     else
       model_.Normalize();
   }
