@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "sim/instrument.h"
 #include "sim/server.h"
@@ -120,8 +121,10 @@ bool SetupRoundTrip(int fd) {
 }
 
 // The ":SETUP:DSO?" round trip against qxsim and against the echo server,
-// the same client and the same bytes, interleaved in rounds of 200 so both
-// see the same machine; "ratio" is qxsim's time over the echo server's.
+// the same client and the same bytes, interleaved in rounds of 100 so both
+// see the same machine; each figure is the median round, so a busy moment of
+// the machine weighs on neither. "ratio" is qxsim's time over the echo
+// server's.
 void BM_SimSetupRoundTripRatio(benchmark::State& state) {
   qxsim::Instrument in;
   qxsim::Server server(in);
@@ -129,28 +132,29 @@ void BM_SimSetupRoundTripRatio(benchmark::State& state) {
   const int sim = ConnectTo(server.Start("127.0.0.1", 0)), bare = ConnectTo(echo.Port());
   if (sim < 0 || bare < 0) state.SkipWithError("cannot reach a server");
   using Clock = std::chrono::steady_clock;
-  Clock::duration simTime{}, echoTime{};
-  std::int64_t trips = 0;
+  constexpr int kTrips = 100;
+  std::vector<double> simUs, echoUs;
   for (auto _ : state) {
     bool ok = true;
-    for (const auto& [fd, total] : {std::pair{sim, &simTime}, std::pair{bare, &echoTime}}) {
+    for (const auto& [fd, times] : {std::pair{sim, &simUs}, std::pair{bare, &echoUs}}) {
       const auto begin = Clock::now();
-      for (int i = 0; i < 200 && ok; ++i) ok = SetupRoundTrip(fd);
-      *total += Clock::now() - begin;
+      for (int i = 0; i < kTrips && ok; ++i) ok = SetupRoundTrip(fd);
+      times->push_back(std::chrono::duration<double, std::micro>(Clock::now() - begin).count() / kTrips);
     }
     if (!ok) {
       state.SkipWithError("link failed");
       break;
     }
-    trips += 200;
   }
-  const auto us = [&](Clock::duration d) {
-    return std::chrono::duration<double, std::micro>(d).count() /
-           static_cast<double>(std::max<std::int64_t>(trips, 1));
+  const auto median = [](std::vector<double>& v) {
+    if (v.empty()) return 0.0;
+    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+    return v[v.size() / 2];
   };
-  state.counters["qxsim_us"] = us(simTime);
-  state.counters["echo_us"] = us(echoTime);
-  state.counters["ratio"] = us(simTime) / std::max(us(echoTime), 1e-9);
+  const double simMedian = median(simUs), echoMedian = median(echoUs);
+  state.counters["qxsim_us"] = simMedian;
+  state.counters["echo_us"] = echoMedian;
+  state.counters["ratio"] = simMedian / std::max(echoMedian, 1e-9);
   ::close(sim);
   ::close(bare);
 }

@@ -185,7 +185,7 @@ void Server::Loop() {
   // Frames a reply with the faults in force and queues it in pieces.
   auto queueReply = [&](Client& c, const std::string& payload) {
     const Faults f = instrument_.GetFaults();
-    const std::string framed = FrameLanReply(payload, f.prefixDelta);
+    std::string framed = FrameLanReply(payload, f.prefixDelta);
     if (tracing)
       trace(c.id, "> [" + std::to_string(framed.size() - 4) + (f.prefixDelta ? " announced as " : "") +
                       (f.prefixDelta ? std::to_string(static_cast<long long>(payload.size()) + f.prefixDelta)
@@ -193,13 +193,17 @@ void Server::Loop() {
                       "] " + EscapeBytes(payload));
     Clock::time_point due =
         std::max(Clock::now() + std::chrono::milliseconds(std::max(f.replyDelayMs, 0)), c.lastDue);
-    const std::size_t step = f.pieceBytes > 0 ? static_cast<std::size_t>(f.pieceBytes) : framed.size();
-    for (std::size_t at = 0; at < framed.size(); at += step) {
-      if (at > 0) due += std::chrono::milliseconds(std::max(f.pieceGapMs, 0));
-      c.out.push_back({framed.substr(at, step), due});
+    c.pending += framed.size();
+    if (f.pieceBytes <= 0) {
+      c.out.push_back({std::move(framed), due});
+    } else {
+      const auto step = static_cast<std::size_t>(f.pieceBytes);
+      for (std::size_t at = 0; at < framed.size(); at += step) {
+        if (at > 0) due += std::chrono::milliseconds(std::max(f.pieceGapMs, 0));
+        c.out.push_back({framed.substr(at, step), due});
+      }
     }
     c.lastDue = due;
-    c.pending += framed.size();
   };
 
   // The output bound is checked after every reply: a client that sends
@@ -240,7 +244,7 @@ void Server::Loop() {
 
   // One round for every client whose descriptor in `polled` (from `first`
   // on, in client order) reported something: input, output due, or an end.
-  auto serve = [&](std::vector<pollfd>& polled, std::size_t first) {
+  auto serve = [&](std::vector<pollfd>& polled, std::size_t first, bool reaping) {
     for (std::size_t i = 0; i < clients.size(); ++i) {
       Client& c = *clients[i];
       const short revents = polled[i + first].revents;
@@ -249,8 +253,8 @@ void Server::Loop() {
         char next;
         if (n > 0) {
           handleInput(c, std::string_view(buffer.data(), static_cast<std::size_t>(n)));
-          // A peer that sent its last lines and left is noticed in the same round.
-          if (static_cast<std::size_t>(n) < buffer.size() &&
+          // Reaping, a peer that sent its last lines and left is noticed at once.
+          if (reaping && static_cast<std::size_t>(n) < buffer.size() &&
               ::recv(c.fd, &next, 1, MSG_PEEK | MSG_DONTWAIT) == 0) {
             closeClient(c, "peer closed", false);
             continue;
@@ -279,7 +283,7 @@ void Server::Loop() {
   auto reap = [&] {
     std::vector<pollfd> now;
     for (const auto& c : clients) now.push_back({c->fd, static_cast<short>(c->closing ? 0 : POLLIN), 0});
-    if (::poll(now.data(), now.size(), 0) > 0) serve(now, 0);
+    if (::poll(now.data(), now.size(), 0) > 0) serve(now, 0, true);
   };
 
   while (!stop_) {
@@ -308,7 +312,7 @@ void Server::Loop() {
     }
     if (stop_) break;
 
-    serve(fds, 2);
+    serve(fds, 2, false);
 
     if (fds[1].revents & POLLIN) {
       while (true) {
