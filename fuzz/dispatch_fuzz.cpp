@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   qxfuzz::StartLibrary(&peer, nullptr, false);
   CWnd a, b;
-  while (in.remaining_bytes() > 0) {
+  for (int posted = 0; posted < 24 && in.remaining_bytes() > 0; ++posted) {
     const unsigned long cmd =
         in.ConsumeBool() ? in.PickValueInArray(kCommands) : in.ConsumeIntegral<std::uint32_t>();
     const auto ctrl = in.ConsumeIntegral<std::uint16_t>();

@@ -19,8 +19,8 @@ case "${1:-}" in
 esac
 
 # target, longest input; the simulator's text targets take its keywords.
-targets=(lan_reply:4096 usb_reply:4096 setup_blocks:2048 dispatch:2048 sim_parser:1024 sim_lan:4096
-         sim_usb:4096)
+targets=(lan_reply:2048 usb_reply:2048 setup_blocks:1536 dispatch:2048 sim_parser:512 sim_lan:1024
+         sim_usb:1024)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j"$(nproc)" --target qxfuzz_all >/dev/null

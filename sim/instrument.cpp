@@ -1,7 +1,6 @@
 #include "sim/instrument.h"
 
 #include <algorithm>
-#include <tuple>
 
 #include "sim/commands.h"
 
@@ -61,16 +60,10 @@ Outcome Instrument::RunLocked(std::string_view text) {
   } else if (row->form == cmd::Form::Action && !line.argument.empty()) {
     error = "unexpected argument";
   } else {
-    // A refused command changes nothing: its blocks are restored (a command
-    // changes no more than the four blocks; only actions, which are never
-    // refused, touch the staged blocks).
-    const auto before = std::tuple(model_.dso, model_.la, model_.alt, model_.side);
+    // A refused command has changed nothing (set handlers refuse first).
     const cmd::Call call{*row, suffix, line.argument};
     error = row->set ? row->set(model_, call) : cmd::GenericSet(model_, call);
-    if (error)
-      std::tie(model_.dso, model_.la, model_.alt, model_.side) = before;
-    else
-      model_.Normalize();
+    if (!error) model_.Normalize();
   }
   if (error) {
     ++counters_.errors;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "convert.h"
 
@@ -315,23 +316,30 @@ namespace {
 // it puts back what the step produced that time. Exact, whatever the step.
 template <const auto& Ranges, typename Step>
 void Memoized(Model& m, StepMemo<TotalLength(Ranges)>& memo, Step step) {
-  auto take = [&](auto& into) {
+  const auto holds = [&](const auto& bytes) {
+    const std::uint8_t* at = bytes.data();
+    for (const ByteRange& r : Ranges) {
+      if (std::memcmp(m.Bytes(r.block) + r.offset, at, static_cast<std::size_t>(r.length)) != 0) return false;
+      at += r.length;
+    }
+    return true;
+  };
+  const auto take = [&](auto& into) {
     std::uint8_t* to = into.data();
     for (const ByteRange& r : Ranges) to = std::copy_n(m.Bytes(r.block) + r.offset, r.length, to);
   };
-  std::array<std::uint8_t, TotalLength(Ranges)> now{};
-  take(now);
-  if (memo.valid && now == memo.before) {
+  if (memo.valid && holds(memo.before)) {
     const std::uint8_t* from = memo.after.data();
     for (const ByteRange& r : Ranges) {
-      std::copy_n(from, r.length, m.Bytes(r.block) + r.offset);
+      if (memo.changes) std::copy_n(from, r.length, m.Bytes(r.block) + r.offset);
       from += r.length;
     }
     return;
   }
+  take(memo.before);
   step();
-  memo.before = now;
   take(memo.after);
+  memo.changes = memo.before != memo.after;
   memo.valid = true;
 }
 }  // namespace

@@ -149,6 +149,7 @@ constexpr int TotalLength(const std::array<ByteRange, N>& ranges) {
 template <int N>
 struct StepMemo {
   std::array<std::uint8_t, N> before{}, after{};
+  bool changes = false;  // after differs from before
   bool valid = false;
 };
 
@@ -164,10 +165,17 @@ constexpr std::array<ByteRange, 4> kTimebaseRanges = {
      {BlockId::Dso, L::dso::ChanDisplay[0], 1},
      {BlockId::Dso, L::dso::ChanDisplay[1], 1},
      {BlockId::La, L::la::LaEnable, 1}}};
-constexpr std::array<ByteRange, 4> kAlternateRanges = {{{BlockId::Alt, 0, L::alt::kSize},
-                                                        {BlockId::Dso, L::dso::AcqMemFull, 4},
-                                                        {BlockId::Dso, L::dso::AcqModeWord, 4},
-                                                        {BlockId::Side, side::AltSource, 4}}};
+// Each alternate channel's time base, memory depth and sampling rates.
+constexpr int kAltTimebaseBegin = L::alt::AltMemDepth[0], kAltTimebaseEnd = L::alt::AltSampleRate2[0] + 4;
+constexpr std::array<ByteRange, 5> kAlternateRanges = {
+    {{BlockId::Alt, kAltTimebaseBegin, kAltTimebaseEnd - kAltTimebaseBegin},
+     {BlockId::Alt, kAltTimebaseBegin + L::alt::kChannelStride, kAltTimebaseEnd - kAltTimebaseBegin},
+     {BlockId::Dso, L::dso::AcqMemFull, 4},
+     {BlockId::Dso, L::dso::AcqModeWord, 4},
+     {BlockId::Side, side::AltSource, 4}}};
+static_assert(L::alt::AltTimeScalePs[0] > kAltTimebaseBegin &&
+              L::alt::AltTimeOffsetAtStop[0] + 8 <= kAltTimebaseEnd &&
+              L::alt::AltSampleRate2[1] - L::alt::AltSampleRate2[0] == L::alt::kChannelStride);
 
 class Model {
  public:
