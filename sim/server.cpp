@@ -218,7 +218,7 @@ void Server::Loop() {
       }
       if (tracing) trace(c.id, "< " + EscapeBytes(line));
       const Outcome outcome = instrument_.Run(line);
-      if (tracing && !outcome.error.empty()) trace(c.id, "! " + outcome.error);
+      if (tracing && !outcome.error.empty()) trace(c.id, "! " + std::string(outcome.error));
       if (outcome.reply) queueReply(c, *outcome.reply);
       if (scpi::Trim(line).empty()) return;
       const int dropAfter = instrument_.GetFaults().dropAfter;
