@@ -754,6 +754,26 @@ int ReadCmdOPC();
 bool ReadSerial(BYTE* reply);
 bool ReadFPGAVersion(BYTE* reply);
 
+// Link health. A setup block is taken only whole (its announced length its
+// size, all of it within the 3 s reply bound); a block that was not keeps
+// its previous contents, and a read-back that did not bring every block
+// whole is not reconciled into the records.
+enum QxBlockOutcome : BYTE {
+  QX_BLOCK_NOT_READ = 0,  // not asked for (an earlier USB block failed, or no read yet)
+  QX_BLOCK_WHOLE = 1,
+  QX_BLOCK_FAILED = 2,
+};
+struct QxLinkHealth {
+  QxBlockOutcome Start[3];     // DSO, LA, ALT as the last QxInitSystem read them
+  QxBlockOutcome ReadBack[3];  // as the last SendCommand with read-back read them
+  DWORD Timeouts;              // LAN replies whose length never came within the bound
+  DWORD ShortReplies;          // LAN replies whose payload stopped short at the bound
+  DWORD RefusedReplies;        // setup replies announcing another length than the block's
+  DWORD FailedSends;           // lines that could not go out (the peer has closed)
+};
+// Counts run from QxMsgInit.
+QxLinkHealth QxGetLinkHealth();
+
 // ===========================================================================
 // 6. System start and setup blocks
 // ===========================================================================

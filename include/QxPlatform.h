@@ -166,7 +166,10 @@ class CWinSocket {
 
 // A real TCP link to an instrument (TCP_NODELAY, non-blocking receive).
 // Connect gives up after timeoutMs. Send writes every byte; when the link
-// fails it returns the count written so far, or -1 if none.
+// fails it returns the count written so far: 0 when nothing could go out
+// because the peer has closed (a send after that returns 0 at once), -1
+// with no connection at all. IsConnected turns false once the peer is seen
+// to have closed.
 class QxTcpSocket : public CWinSocket {
  public:
   QxTcpSocket() = default;
@@ -181,7 +184,10 @@ class QxTcpSocket : public CWinSocket {
   int Receive(char* buffer, int length) override;
 
  private:
+  bool PeerClosed();
+
   int fd_ = -1;
+  bool peerClosed_ = false;
 };
 
 // ---------------------------------------------------------------------------

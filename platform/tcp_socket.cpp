@@ -91,14 +91,17 @@ bool QxTcpSocket::Connect(const char* host, unsigned short port, int timeoutMs) 
 void QxTcpSocket::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  peerClosed_ = false;
 }
 
-bool QxTcpSocket::IsConnected() const { return fd_ >= 0; }
+bool QxTcpSocket::IsConnected() const { return fd_ >= 0 && !peerClosed_; }
 
 // Every byte, waiting while the peer's window is full; a stall of kSendStallMs
-// without progress ends it. On failure: the count sent so far, -1 if none.
+// without progress ends it. On failure: the count sent so far; 0 when nothing
+// could go out, at once once the peer is known to have closed; -1 with no link.
 int QxTcpSocket::Send(const char* data, int length) {
   if (fd_ < 0 || length < 0 || (!data && length > 0)) return -1;
+  if (PeerClosed()) return 0;
   int sent = 0;
   while (sent < length) {
     const ssize_t n = ::send(fd_, data + sent, static_cast<size_t>(length - sent), MSG_NOSIGNAL);
@@ -109,9 +112,10 @@ int QxTcpSocket::Send(const char* data, int length) {
     if (n < 0 && errno == EINTR) continue;
     const auto stall = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSendStallMs);
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && PollUntil(fd_, POLLOUT, stall)) continue;
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) peerClosed_ = true;
     break;
   }
-  return sent > 0 || length == 0 ? sent : -1;
+  return sent;
 }
 
 int QxTcpSocket::Receive(char* buffer, int length) {
@@ -122,7 +126,19 @@ int QxTcpSocket::Receive(char* buffer, int length) {
     if (n > 0) return static_cast<int>(n);
     if (n < 0 && errno == EINTR) continue;
     // 0 is an orderly close by the peer: for the library that reads as -1,
-    // like "nothing available", so a drain always ends.
+    // like "nothing available", so a drain always ends; the socket remembers.
+    if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) peerClosed_ = true;
     return -1;
   }
+}
+
+// A close the peer announced but nobody has read yet shows as a readable end
+// of stream; unread data ahead of it does not hide it for long, because the
+// library drains before every query.
+bool QxTcpSocket::PeerClosed() {
+  if (peerClosed_) return true;
+  char byte;
+  const ssize_t n = ::recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+  if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) peerClosed_ = true;
+  return peerClosed_;
 }

@@ -17,8 +17,8 @@ const char* SetAverages(Model& m, const Call& call) {
   return nullptr;
 }
 
-std::string QueryAverages(const Model& m, const Call& call) {
-  return std::to_string(1u << (m.dso.U16(call.row.field.offset) & 31u));
+std::string QueryAverages(const Model& m, const Call&) {
+  return std::to_string(L::dso::Averages(m.dso.bytes.data()));
 }
 
 }  // namespace qxsim::cmd

@@ -1,5 +1,7 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <vector>
 
 #include "convert.h"
 #include "sim/commands.h"
@@ -279,32 +281,74 @@ constexpr bool FieldsFit() {
 }
 static_assert(FieldsFit());
 
+// Lookup groups rows by their first character, which the short form keeps.
+constexpr bool PathsBeginWithACapital() {
+  for (const Row& r : kRows)
+    if (r.path.empty() || (r.path.front() >= 'a' && r.path.front() <= 'z')) return false;
+  return true;
+}
+static_assert(PathsBeginWithACapital());
+
 }  // namespace
 
 std::span<const Row> Table() { return kRows; }
 
+namespace {
+// The table split once: each row's keyword patterns, and the rows grouped by
+// the first letter of their header, in table order within a group, so a
+// lookup walks a handful of rows instead of all of them.
+struct Indexed {
+  const Row* row;
+  std::array<std::string_view, scpi::Line::kMaxKeywords> patterns;
+  int count;
+};
+constexpr int kGroups = 27;  // A to Z, then every other first character
+
+int GroupOf(char c) {
+  if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return c >= 'A' && c <= 'Z' ? c - 'A' : 26;
+}
+
+const std::array<std::vector<Indexed>, kGroups>& Groups() {
+  static const auto groups = [] {
+    std::array<std::vector<Indexed>, kGroups> g;
+    for (const Row& row : kRows) {
+      Indexed entry{&row, {}, 0};
+      std::string_view path = row.path;
+      while (entry.count < scpi::Line::kMaxKeywords) {
+        const std::size_t colon = path.find(':');
+        entry.patterns[static_cast<std::size_t>(entry.count++)] = path.substr(0, colon);
+        if (colon == std::string_view::npos) break;
+        path.remove_prefix(colon + 1);
+      }
+      g[static_cast<std::size_t>(GroupOf(row.path.front()))].push_back(entry);
+    }
+    return g;
+  }();
+  return groups;
+}
+}  // namespace
+
+// A header's first keyword shares its first letter with the pattern it
+// matches: every pattern begins with a capital of its short form.
 const Row* Lookup(const scpi::Line& line, int* suffix) {
-  for (const Row& row : kRows) {
-    std::string_view path = row.path;
-    int k = 0;
+  if (line.count == 0 || line.keywords[0].empty()) return nullptr;
+  for (const Indexed& entry : Groups()[static_cast<std::size_t>(GroupOf(line.keywords[0].front()))]) {
+    if (entry.count != line.count) continue;
     int found = -1;
     bool match = true;
-    while (match) {
-      const std::size_t colon = path.find(':');
-      const std::string_view pattern = path.substr(0, colon);
+    for (int k = 0; k < entry.count && match; ++k) {
       int s = -1;
-      match = k < line.count && scpi::MatchKeyword(pattern, line.keywords[static_cast<std::size_t>(k)], &s);
+      match = scpi::MatchKeyword(entry.patterns[static_cast<std::size_t>(k)],
+                                 line.keywords[static_cast<std::size_t>(k)], &s);
       if (match && s >= 0) {
-        match = s >= row.suffixLo && s <= row.suffixHi;
+        match = s >= entry.row->suffixLo && s <= entry.row->suffixHi;
         found = s;
       }
-      ++k;
-      if (colon == std::string_view::npos) break;
-      path.remove_prefix(colon + 1);
     }
-    if (match && k == line.count) {
+    if (match) {
       *suffix = found;
-      return &row;
+      return entry.row;
     }
   }
   return nullptr;

@@ -52,7 +52,9 @@ struct Call {
   std::string_view argument;  // trimmed
 };
 
-// A set handler returns nullptr when done, else the reason it refused.
+// A set handler returns nullptr when done, else the reason it refused; it
+// refuses before it changes anything, so a refused line leaves the model as
+// it was (the sim_parser fuzz target checks this on every line).
 using SetFn = const char* (*)(Model&, const Call&);
 using QueryFn = std::string (*)(const Model&, const Call&);
 

@@ -1,6 +1,7 @@
-// Faults the simulated instrument can inject on its LAN link, for testing a
-// host's reliability: late replies, replies in small pieces, connections
-// that drop, and length prefixes that lie.
+// Faults the simulated instrument can inject, for testing a host's
+// reliability: on its LAN link late replies, replies in small pieces,
+// connections that drop and length prefixes that lie; on its USB port
+// refused bytes, failed requests and failed block reads.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,10 @@ struct Faults {
   int pieceGapMs = 1;    // pause between two pieces
   int dropAfter = 0;     // close the connection after this many commands (0: never)
   int prefixDelta = 0;   // announce this many bytes more (or fewer) than the payload holds
+  // The USB port's faults, for the in-process device.
+  bool usbRefuseBytes = false;    // every byte written is refused
+  bool usbFailBlockRead = false;  // every block read fails
+  int usbFailRequest = 0;         // every request with this code fails (0: none)
 
   bool operator==(const Faults&) const = default;
 };

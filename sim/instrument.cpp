@@ -62,14 +62,10 @@ Outcome Instrument::RunLocked(std::string_view text) {
   } else if (row->form == cmd::Form::Action && !line.argument.empty()) {
     error = "unexpected argument";
   } else {
-    // A refused command changes nothing: the model is restored.
-    const Model before = model_;
+    // A refused command has changed nothing (set handlers refuse first).
     const cmd::Call call{*row, suffix, line.argument};
     error = row->set ? row->set(model_, call) : cmd::GenericSet(model_, call);
-    if (error)
-      model_ = before;
-    else
-      model_.Normalize();
+    if (!error) model_.Normalize();
   }
   if (error) {
     ++counters_.errors;

@@ -28,7 +28,7 @@ struct Counters {
 // What one line did: the reply payload of a query, or the reason it was refused.
 struct Outcome {
   std::optional<std::string> reply;
-  std::string error;  // empty when the line was carried out (or was empty)
+  std::string_view error;  // the reason (a fixed text); empty when carried out (or empty)
 };
 
 class Instrument {

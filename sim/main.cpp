@@ -1,6 +1,6 @@
 // qxsim: the simulated instrument on a TCP port.
 //
-//   qxsim [--host ADDR] [--port N] [--trace] [fault options]
+//   qxsim [--host ADDR] [--port N] [--max-clients N] [--trace] [fault options]
 //
 // The first line on stdout is the port listened on. With --trace every line
 // received, every reply sent and every connection event goes to stderr,
@@ -10,6 +10,7 @@
 #include <signal.h>
 
 #include <CLI/CLI.hpp>
+#include <clocale>
 #include <cstdio>
 #include <iostream>
 #include <mutex>
@@ -23,10 +24,14 @@ int main(int argc, char** argv) {
   int port = 5555;
   bool trace = false;
   qxsim::Faults faults;
+  qxsim::ServerOptions options;
   app.add_option("--host", host, "Address to listen on")->capture_default_str();
   app.add_option("--port", port, "TCP port; 0 picks a free one (printed first on stdout)")
       ->capture_default_str()
       ->check(CLI::Range(0, 65535));
+  app.add_option("--max-clients", options.maxClients, "Connections served at once; more are refused")
+      ->capture_default_str()
+      ->check(CLI::PositiveNumber);
   app.add_flag("--trace", trace, "Print every line received and every reply sent to stderr, with timestamps");
   app.add_option("--reply-delay", faults.replyDelayMs, "Fault: wait this many ms before each reply")
       ->check(CLI::NonNegativeNumber);
@@ -39,6 +44,8 @@ int main(int argc, char** argv) {
       ->check(CLI::NonNegativeNumber);
   app.add_option("--lie-prefix", faults.prefixDelta,
                  "Fault: announce this many bytes more (negative: fewer) than each reply holds");
+  // As a real host would: the instrument's language never depends on it.
+  std::setlocale(LC_ALL, "");
   CLI11_PARSE(app, argc, argv);
 
   // The signals are waited for, not handled asynchronously.
@@ -50,7 +57,7 @@ int main(int argc, char** argv) {
 
   qxsim::Instrument instrument;
   instrument.SetFaults(faults);
-  qxsim::Server server(instrument);
+  qxsim::Server server(instrument, options);
   std::mutex traceMutex;
   if (trace) {
     server.SetTrace([&traceMutex](const std::string& line) {

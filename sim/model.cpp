@@ -1,7 +1,9 @@
 #include "sim/model.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "convert.h"
 
@@ -16,8 +18,30 @@ namespace alt = L::alt;
 // ---------------------------------------------------------------------------
 namespace limits {
 namespace {
+// The decades the instrument's quantities span, as exact literals: the
+// binary exponent of x points at its decade, one comparison either side
+// settles it. (pow and log10 cost hundreds of nanoseconds, on every command.)
+constexpr int kFirstDecade = -18;
+constexpr double kDecades[] = {1e-18, 1e-17, 1e-16, 1e-15, 1e-14, 1e-13, 1e-12, 1e-11, 1e-10, 1e-9,
+                               1e-8,  1e-7,  1e-6,  1e-5,  1e-4,  1e-3,  1e-2,  1e-1,  1e0,   1e1,
+                               1e2,   1e3,   1e4,   1e5,   1e6,   1e7,   1e8,   1e9,   1e10,  1e11,
+                               1e12,  1e13,  1e14,  1e15,  1e16,  1e17,  1e18,  1e19,  1e20};
+constexpr int kDecadeCount = static_cast<int>(std::size(kDecades));
+
 // Mantissa in [1, 10) and the decade of x > 0.
 void Split(double x, double& mantissa, double& decade) {
+  // floor(log10(2^e)) for the binary exponent e, by 78913 / 2^18 ~ log10(2).
+  const int e = static_cast<int>(std::bit_cast<std::uint64_t>(x) >> 52 & 0x7FF) - 1023;
+  int k = ((e * 78913) >> 18) - kFirstDecade;
+  if (k >= 0 && k + 1 < kDecadeCount) {
+    if (x < kDecades[k]) --k;
+    if (k >= 0 && x >= kDecades[k + 1]) ++k;
+    if (k >= 0 && k + 1 < kDecadeCount && x >= kDecades[k] && x < kDecades[k + 1]) {
+      decade = kDecades[k];
+      mantissa = x / decade;
+      return;
+    }
+  }
   decade = std::pow(10.0, std::floor(std::log10(x)));
   mantissa = x / decade;
   if (mantissa < 1.0) {
@@ -287,37 +311,69 @@ void Model::LevelRange(int source, double& lo, double& hi) const {
 // ---------------------------------------------------------------------------
 // Derived fields
 // ---------------------------------------------------------------------------
+namespace {
+// Runs `step` unless the ranges hold exactly what it last started from; then
+// it puts back what the step produced that time. Exact, whatever the step.
+template <const auto& Ranges, typename Step>
+void Memoized(Model& m, StepMemo<TotalLength(Ranges)>& memo, Step step) {
+  const auto holds = [&](const auto& bytes) {
+    const std::uint8_t* at = bytes.data();
+    for (const ByteRange& r : Ranges) {
+      if (std::memcmp(m.Bytes(r.block) + r.offset, at, static_cast<std::size_t>(r.length)) != 0) return false;
+      at += r.length;
+    }
+    return true;
+  };
+  const auto take = [&](auto& into) {
+    std::uint8_t* to = into.data();
+    for (const ByteRange& r : Ranges) to = std::copy_n(m.Bytes(r.block) + r.offset, r.length, to);
+  };
+  if (memo.valid && holds(memo.before)) {
+    const std::uint8_t* from = memo.after.data();
+    for (const ByteRange& r : Ranges) {
+      if (memo.changes) std::copy_n(from, r.length, m.Bytes(r.block) + r.offset);
+      from += r.length;
+    }
+    return;
+  }
+  take(memo.before);
+  step();
+  take(memo.after);
+  memo.changes = memo.before != memo.after;
+  memo.valid = true;
+}
+}  // namespace
+
 void Model::Normalize() {
-  NormalizeChannels();
-  NormalizeTimebase();
-  NormalizeAlternate();
+  Memoized<kChannel1Ranges>(*this, memo_.channel[0], [&] { NormalizeChannel(0); });
+  Memoized<kChannel2Ranges>(*this, memo_.channel[1], [&] { NormalizeChannel(1); });
+  Memoized<kTimebaseRanges>(*this, memo_.timebase, [&] { NormalizeTimebase(); });
+  Memoized<kAlternateRanges>(*this, memo_.alternate, [&] { NormalizeAlternate(); });
 }
 
-void Model::NormalizeChannels() {
-  for (int ch = 0; ch < 2; ++ch) {
-    double probe = dso.F32(dso::ChanProbe[ch]);
-    if (!(probe >= limits::kMinProbe)) probe = std::isnan(probe) || probe <= 0 ? 1.0 : limits::kMinProbe;
-    probe = std::min(probe, limits::kMaxProbe);
-    dso.SetF32(dso::ChanProbe[ch], static_cast<float>(probe));
-    probe = dso.F32(dso::ChanProbe[ch]);
+void Model::NormalizeChannel(int ch) {
+  double probe = dso.F32(dso::ChanProbe[ch]);
+  if (!(probe >= limits::kMinProbe)) probe = std::isnan(probe) || probe <= 0 ? 1.0 : limits::kMinProbe;
+  probe = std::min(probe, limits::kMaxProbe);
+  dso.SetF32(dso::ChanProbe[ch], static_cast<float>(probe));
+  probe = dso.F32(dso::ChanProbe[ch]);
 
-    double perProbe = dso.F32(dso::ChanScale[ch]) / probe;
-    if (!(perProbe > 0)) perProbe = 1.0;
-    perProbe = std::clamp(limits::Nearest125(perProbe), limits::kMinVoltsPerDiv, limits::kMaxVoltsPerDiv);
-    const float scale = static_cast<float>(perProbe * probe);
-    dso.SetF32(dso::ChanScale[ch], scale);
+  double perProbe = dso.F32(dso::ChanScale[ch]) / probe;
+  if (!(perProbe > 0)) perProbe = 1.0;
+  perProbe = std::clamp(limits::Nearest125(perProbe), limits::kMinVoltsPerDiv, limits::kMaxVoltsPerDiv);
+  const float scale = static_cast<float>(perProbe * probe);
+  dso.SetF32(dso::ChanScale[ch], scale);
 
-    const double limit = OffsetLimit(perProbe, probe);
-    double offset = dso.F32(dso::ChanOffset[ch]);
-    offset = std::isnan(offset) ? 0.0 : std::clamp(offset, -limit, limit);
-    dso.SetF32(dso::ChanOffset[ch], static_cast<float>(offset));
+  const double limit = OffsetLimit(perProbe, probe);
+  double offset = dso.F32(dso::ChanOffset[ch]);
+  offset = std::isnan(offset) ? 0.0 : std::clamp(offset, -limit, limit);
+  dso.SetF32(dso::ChanOffset[ch], static_cast<float>(offset));
 
-    dso.SetI32(dso::ChanMicroVolts[ch], qx::TruncateTo<std::int32_t>(scale / probe * 1e6));
-    dso.SetI16(dso::ChanOffsetPoints[ch], qx::TruncateTo<std::int16_t>(offset / scale * 25));
-    dso.SetI16(dso::ChanOffsetPointsAtStop[ch],
-               qx::TruncateTo<std::int16_t>(dso.F32(dso::ChanOffsetAtStop[ch]) / scale * 25));
-    dso.SetU32(dso::ChanReserved[ch], 0);
-  }
+  dso.SetI32(dso::ChanMicroVolts[ch], qx::TruncateTo<std::int32_t>(scale / probe * 1e6));
+  dso.SetI16(dso::ChanOffsetPoints[ch], qx::TruncateTo<std::int16_t>(offset / scale * 25));
+  dso.SetI16(dso::ChanOffsetPointsAtStop[ch],
+             qx::TruncateTo<std::int16_t>(dso.F32(dso::ChanOffsetAtStop[ch]) / scale * 25));
+  dso.SetU32(dso::ChanReserved[ch], 0);
 }
 
 void Model::NormalizeTimebase() {
@@ -344,7 +400,7 @@ void Model::NormalizeTimebase() {
   dso.SetU8(dso::RollOn, format == 0 && scale >= lim::kRollOnTimeScalePs ? 1 : 0);
 
   const bool full = dso.U32(dso::AcqMemFull) != 0;
-  const bool etime = dso.U32(dso::AcqModeWord) != 0;
+  const bool etime = dso::EquivalentTime(dso.bytes.data());
   const std::uint32_t depth = lim::MemoryDepth(full, scale, OneChannel());
   const double rate = lim::RealTimeRate(depth, scale, OneChannel());
   const double rate2 = lim::EffectiveRate(rate, depth, scale, etime);
@@ -353,7 +409,7 @@ void Model::NormalizeTimebase() {
   dso.SetU32(dso::AcqMemDepth, depth);
   dso.SetF32(dso::AcqSampleRate, static_cast<float>(rate));
   dso.SetF32(dso::AcqSampleRate2, static_cast<float>(rate2));
-  const int exp = dso.U16(dso::AcqAveragesExp);
+  const int exp = dso::AveragesExponent(dso.bytes.data());
   dso.SetU16(dso::AcqAveragesExp,
              static_cast<std::uint16_t>(std::clamp(exp, lim::kMinAveragesExp, lim::kMaxAveragesExp)));
 
@@ -384,7 +440,7 @@ void Model::NormalizeTimebase() {
 void Model::NormalizeAlternate() {
   namespace lim = limits;
   const bool full = dso.U32(dso::AcqMemFull) != 0;
-  const bool etime = dso.U32(dso::AcqModeWord) != 0;
+  const bool etime = dso::EquivalentTime(dso.bytes.data());
   for (int c = 0; c < 2; ++c) {
     // Each alternate sweep acquires one channel.
     std::int64_t scale = alt.I64(alt::AltTimeScalePs[c]);

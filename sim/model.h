@@ -133,6 +133,52 @@ std::int64_t MinOffsetPs(std::uint32_t depth, double effectiveRate);
 // ---------------------------------------------------------------------------
 // The model
 // ---------------------------------------------------------------------------
+
+// Each step that normalizes the model reads and writes only the byte ranges
+// listed for it here, and is memoized on them: what it last started from and
+// produced, so a step whose bytes did not change since (a command usually
+// touches one of them) is not computed again.
+struct ByteRange {
+  BlockId block;
+  int offset, length;
+};
+template <std::size_t N>
+constexpr int TotalLength(const std::array<ByteRange, N>& ranges) {
+  int n = 0;
+  for (const ByteRange& r : ranges) n += r.length;
+  return n;
+}
+template <int N>
+struct StepMemo {
+  std::array<std::uint8_t, N> before{}, after{};
+  bool changes = false;  // after differs from before
+  bool valid = false;
+};
+
+constexpr int kChannelSlice = 0x4C;  // a channel's fields, from its display byte (CH1) or 0x58 (CH2)
+constexpr std::array<ByteRange, 1> kChannel1Ranges = {
+    {{BlockId::Dso, L::dso::ChanDisplay[0], kChannelSlice}}};
+constexpr std::array<ByteRange, 1> kChannel2Ranges = {{{BlockId::Dso, 0x58, kChannelSlice}}};
+static_assert(L::dso::ChanDisplay[0] + kChannelSlice == 0x58 &&
+              L::dso::ChanInvertAtStop[1] < 0x58 + kChannelSlice);
+constexpr int kTimebaseEnd = L::dso::AcqMemFull + 4;  // timebase and acquisition fields: DelayedOn to here
+constexpr std::array<ByteRange, 4> kTimebaseRanges = {
+    {{BlockId::Dso, L::dso::DelayedOn, kTimebaseEnd - L::dso::DelayedOn},
+     {BlockId::Dso, L::dso::ChanDisplay[0], 1},
+     {BlockId::Dso, L::dso::ChanDisplay[1], 1},
+     {BlockId::La, L::la::LaEnable, 1}}};
+// Each alternate channel's time base, memory depth and sampling rates.
+constexpr int kAltTimebaseBegin = L::alt::AltMemDepth[0], kAltTimebaseEnd = L::alt::AltSampleRate2[0] + 4;
+constexpr std::array<ByteRange, 5> kAlternateRanges = {
+    {{BlockId::Alt, kAltTimebaseBegin, kAltTimebaseEnd - kAltTimebaseBegin},
+     {BlockId::Alt, kAltTimebaseBegin + L::alt::kChannelStride, kAltTimebaseEnd - kAltTimebaseBegin},
+     {BlockId::Dso, L::dso::AcqMemFull, 4},
+     {BlockId::Dso, L::dso::AcqModeWord, 4},
+     {BlockId::Side, side::AltSource, 4}}};
+static_assert(L::alt::AltTimeScalePs[0] > kAltTimebaseBegin &&
+              L::alt::AltTimeOffsetAtStop[0] + 8 <= kAltTimebaseEnd &&
+              L::alt::AltSampleRate2[1] - L::alt::AltSampleRate2[0] == L::alt::kChannelStride);
+
 class Model {
  public:
   Model() { FactoryDefault(); }
@@ -183,9 +229,15 @@ class Model {
   static double OffsetLimit(double voltsPerDivPerProbe, double probe);
 
  private:
-  void NormalizeChannels();
+  void NormalizeChannel(int ch);
   void NormalizeTimebase();
   void NormalizeAlternate();
+
+  struct {
+    StepMemo<kChannelSlice> channel[2];
+    StepMemo<TotalLength(kTimebaseRanges)> timebase;
+    StepMemo<TotalLength(kAlternateRanges)> alternate;
+  } memo_;
   void SnapshotAtStop();
 };
 

@@ -109,7 +109,7 @@ int Server::Start(const std::string& host, int port) {
     if (fd < 0) continue;
     const int one = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    if (::bind(fd, ai->ai_addr, ai->ai_addrlen) == 0 && ::listen(fd, 16) == 0) {
+    if (::bind(fd, ai->ai_addr, ai->ai_addrlen) == 0 && ::listen(fd, SOMAXCONN) == 0) {
       listenFd_ = fd;
     } else {
       error_ = std::string("cannot listen on ") + host + ":" + service + ": " + std::strerror(errno);
@@ -153,8 +153,10 @@ void Server::Stop() {
 
 void Server::Loop() {
   const Clock::time_point start = Clock::now();
+  // Trace text is built only while tracing: callers test `tracing` first.
+  const bool tracing = static_cast<bool>(trace_);
   auto trace = [&](int id, const std::string& text) {
-    if (!trace_) return;
+    if (!tracing) return;
     char stamp[48];
     const double t = std::chrono::duration<double>(Clock::now() - start).count();
     std::snprintf(stamp, sizeof stamp, "[%12.6f] #%d ", t, id);
@@ -168,10 +170,12 @@ void Server::Loop() {
   std::vector<std::unique_ptr<Client>> clients;
   int nextId = 1;
   std::vector<pollfd> fds;
-  std::vector<char> buffer(64 * 1024);
+  // A round reads at most this much of one client, so a client that floods
+  // the instrument never holds up the others for long.
+  std::vector<char> buffer(kReadPerRound);
 
   auto closeClient = [&](Client& c, const char* why, bool dropped) {
-    trace(c.id, std::string("closed: ") + why);
+    if (tracing) trace(c.id, std::string("closed: ") + why);
     ::close(c.fd);
     c.dead = true;
     count(&ServerStats::closed);
@@ -181,33 +185,40 @@ void Server::Loop() {
   // Frames a reply with the faults in force and queues it in pieces.
   auto queueReply = [&](Client& c, const std::string& payload) {
     const Faults f = instrument_.GetFaults();
-    const std::string framed = FrameLanReply(payload, f.prefixDelta);
-    trace(c.id,
-          "> [" + std::to_string(framed.size() - 4) + (f.prefixDelta ? " announced as " : "") +
-              (f.prefixDelta ? std::to_string(static_cast<long long>(payload.size()) + f.prefixDelta) : "") +
-              "] " + EscapeBytes(payload));
+    std::string framed = FrameLanReply(payload, f.prefixDelta);
+    if (tracing)
+      trace(c.id, "> [" + std::to_string(framed.size() - 4) + (f.prefixDelta ? " announced as " : "") +
+                      (f.prefixDelta ? std::to_string(static_cast<long long>(payload.size()) + f.prefixDelta)
+                                     : "") +
+                      "] " + EscapeBytes(payload));
     Clock::time_point due =
         std::max(Clock::now() + std::chrono::milliseconds(std::max(f.replyDelayMs, 0)), c.lastDue);
-    const std::size_t step = f.pieceBytes > 0 ? static_cast<std::size_t>(f.pieceBytes) : framed.size();
-    for (std::size_t at = 0; at < framed.size(); at += step) {
-      if (at > 0) due += std::chrono::milliseconds(std::max(f.pieceGapMs, 0));
-      c.out.push_back({framed.substr(at, step), due});
+    c.pending += framed.size();
+    if (f.pieceBytes <= 0) {
+      c.out.push_back({std::move(framed), due});
+    } else {
+      const auto step = static_cast<std::size_t>(f.pieceBytes);
+      for (std::size_t at = 0; at < framed.size(); at += step) {
+        if (at > 0) due += std::chrono::milliseconds(std::max(f.pieceGapMs, 0));
+        c.out.push_back({framed.substr(at, step), due});
+      }
     }
     c.lastDue = due;
-    c.pending += framed.size();
   };
 
+  // The output bound is checked after every reply: a client that sends
+  // queries and never reads is cut off within one round.
   auto handleInput = [&](Client& c, std::string_view bytes) {
     c.lines.Push(bytes, [&](std::string_view line, bool overlong) {
-      if (c.closing) return;
+      if (c.closing || c.pending > options_.maxPendingBytes) return;
       if (overlong) {
         instrument_.CountOverlong();
         trace(c.id, "! line over 4 KiB discarded");
         return;
       }
-      trace(c.id, "< " + EscapeBytes(line));
+      if (tracing) trace(c.id, "< " + EscapeBytes(line));
       const Outcome outcome = instrument_.Run(line);
-      if (!outcome.error.empty()) trace(c.id, "! " + outcome.error);
+      if (tracing && !outcome.error.empty()) trace(c.id, "! " + std::string(outcome.error));
       if (outcome.reply) queueReply(c, *outcome.reply);
       if (scpi::Trim(line).empty()) return;
       const int dropAfter = instrument_.GetFaults().dropAfter;
@@ -229,6 +240,50 @@ void Server::Loop() {
       c.out.pop_front();
     }
     return true;
+  };
+
+  // One round for every client whose descriptor in `polled` (from `first`
+  // on, in client order) reported something: input, output due, or an end.
+  auto serve = [&](std::vector<pollfd>& polled, std::size_t first, bool reaping) {
+    for (std::size_t i = 0; i < clients.size(); ++i) {
+      Client& c = *clients[i];
+      const short revents = polled[i + first].revents;
+      if (revents & POLLIN) {
+        const ssize_t n = ::recv(c.fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
+        char next;
+        if (n > 0) {
+          handleInput(c, std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+          // Reaping, a peer that sent its last lines and left is noticed at once.
+          if (reaping && static_cast<std::size_t>(n) < buffer.size() &&
+              ::recv(c.fd, &next, 1, MSG_PEEK | MSG_DONTWAIT) == 0) {
+            closeClient(c, "peer closed", false);
+            continue;
+          }
+        } else if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+          closeClient(c, c.lines.Pending() ? "peer left mid-line" : "peer closed", false);
+          continue;
+        }
+      } else if (revents & (POLLERR | POLLHUP | POLLNVAL)) {
+        closeClient(c, "connection lost", false);
+        continue;
+      }
+      if (c.pending > options_.maxPendingBytes) {
+        closeClient(c, "client stopped reading", true);
+      } else if (!flush(c, Clock::now())) {
+        closeClient(c, c.out.empty() ? "connection lost" : "peer left mid-reply", false);
+      } else if (c.closing && c.out.empty()) {
+        closeClient(c, "dropped after the commands set by the fault", true);
+      }
+    }
+    std::erase_if(clients, [](const auto& c) { return c->dead; });
+  };
+
+  // Before a newcomer is turned away for the limit, the clients that have
+  // already gone are noticed: their input and their end are read now.
+  auto reap = [&] {
+    std::vector<pollfd> now;
+    for (const auto& c : clients) now.push_back({c->fd, static_cast<short>(c->closing ? 0 : POLLIN), 0});
+    if (::poll(now.data(), now.size(), 0) > 0) serve(now, 0, true);
   };
 
   while (!stop_) {
@@ -257,36 +312,17 @@ void Server::Loop() {
     }
     if (stop_) break;
 
-    for (std::size_t i = 0; i < clients.size(); ++i) {
-      Client& c = *clients[i];
-      const short revents = fds[i + 2].revents;
-      if (revents & POLLIN) {
-        const ssize_t n = ::recv(c.fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
-        if (n > 0) {
-          handleInput(c, std::string_view(buffer.data(), static_cast<std::size_t>(n)));
-        } else if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
-          closeClient(c, c.lines.Pending() ? "peer left mid-line" : "peer closed", false);
-          continue;
-        }
-      } else if (revents & (POLLERR | POLLHUP | POLLNVAL)) {
-        closeClient(c, "connection lost", false);
-        continue;
-      }
-      if (!flush(c, Clock::now())) {
-        closeClient(c, c.out.empty() ? "connection lost" : "peer left mid-reply", false);
-      } else if (c.pending > options_.maxPendingBytes) {
-        closeClient(c, "client stopped reading", true);
-      } else if (c.closing && c.out.empty()) {
-        closeClient(c, "dropped after the commands set by the fault", true);
-      }
-    }
-    std::erase_if(clients, [](const auto& c) { return c->dead; });
+    serve(fds, 2, false);
 
     if (fds[1].revents & POLLIN) {
       while (true) {
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) break;
+        if (static_cast<int>(clients.size()) >= options_.maxClients) reap();
         if (static_cast<int>(clients.size()) >= options_.maxClients) {
+          if (tracing)
+            trace(0,
+                  "refused " + PeerName(fd) + ": " + std::to_string(clients.size()) + " clients connected");
           ::close(fd);
           count(&ServerStats::refused);
           continue;
@@ -296,7 +332,7 @@ void Server::Loop() {
         auto c = std::make_unique<Client>();
         c->fd = fd;
         c->id = nextId++;
-        trace(c->id, "connected " + PeerName(fd));
+        if (tracing) trace(c->id, "connected " + PeerName(fd));
         count(&ServerStats::accepted);
         clients.push_back(std::move(c));
       }

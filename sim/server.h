@@ -2,7 +2,8 @@
 // assembles each client's lines, runs them on the shared instrument and
 // sends every reply behind its 4-byte length prefix, with the faults the
 // instrument is set to inject. Writes never block: a client that stops
-// reading is dropped once its unsent replies exceed a bound.
+// reading is dropped once its unsent replies exceed a bound, checked after
+// every reply; each round reads a bounded share of every client's input.
 #pragma once
 
 #include <atomic>
@@ -19,8 +20,11 @@ namespace qxsim {
 
 struct ServerOptions {
   std::size_t maxPendingBytes = 1 << 20;  // unsent reply bytes a client may accumulate
-  int maxClients = 8;                     // further connections are closed at once
+  int maxClients = 32;                    // further connections are closed at once, with a trace line
 };
+
+// Input read from one client per round of the server.
+constexpr std::size_t kReadPerRound = 4096;
 
 struct ServerStats {
   std::uint64_t accepted = 0;

@@ -9,6 +9,11 @@ namespace {
 constexpr std::size_t kMaxUsbReply = 255;  // the length travels in one byte
 // The largest block the device accepts: the DSO block.
 constexpr int kMaxBlock = L::dso::kSize;
+// Block ids follow the order of the transfer table.
+static_assert(static_cast<int>(BlockId::Dso) == 0 && static_cast<int>(BlockId::La) == 1 &&
+              static_cast<int>(BlockId::Alt) == 2);
+static_assert(L::kBlocks[0].size == BlockSize(BlockId::Dso) && L::kBlocks[1].size == BlockSize(BlockId::La) &&
+              L::kBlocks[2].size == BlockSize(BlockId::Alt));
 }  // namespace
 
 // ":CLEARUSB", over either link, empties what the device was about to send.
@@ -22,6 +27,7 @@ void UsbDevice::DropOutputIfCleared() {
 
 int UsbDevice::UsbWriteByte(UINT, BYTE value) {
   std::lock_guard lock(mutex_);
+  if (instrument_.GetFaults().usbRefuseBytes) return 0;
   const char c = static_cast<char>(value);
   lines_.Push(std::string_view(&c, 1), [&](std::string_view line, bool overlong) {
     if (overlong) {
@@ -56,33 +62,34 @@ int UsbDevice::UsbRead(UINT, int phase, int count, BYTE* buffer) {
 int UsbDevice::UsbRequest(UINT, int code, int param1, int param2, int) {
   std::lock_guard lock(mutex_);
   DropOutputIfCleared();
-  auto take = [&](BlockId id) {
-    if (!blockIn_ || static_cast<int>(blockIn_->size()) != BlockSize(id)) return 0;
-    instrument_.StageBlock(id, *blockIn_);
+  if (code != 0 && code == instrument_.GetFaults().usbFailRequest) return 0;
+  if (code == L::kAnnounceWriteCode) {
+    const long size = (static_cast<long>(param1) & 0xFFFF) | (static_cast<long>(param2) & 0xFFFF) << 16;
+    if (size <= 0 || size > kMaxBlock) return 0;
+    announced_ = static_cast<int>(size);
     blockIn_.reset();
     return 1;
-  };
-  switch (code) {
-    case kReadDso: blockOut_ = instrument_.Block(BlockId::Dso); return 1;
-    case kReadLa: blockOut_ = instrument_.Block(BlockId::La); return 1;
-    case kReadAlt: blockOut_ = instrument_.Block(BlockId::Alt); return 1;
-    case kAnnounceWrite: {
-      const long size = (static_cast<long>(param1) & 0xFFFF) | (static_cast<long>(param2) & 0xFFFF) << 16;
-      if (size <= 0 || size > kMaxBlock) return 0;
-      announced_ = static_cast<int>(size);
+  }
+  for (int i = 0; i < L::kBlockCount; ++i) {
+    const auto id = static_cast<BlockId>(i);
+    if (code == L::kBlocks[i].readCode) {
+      blockOut_ = instrument_.Block(id);
+      return 1;
+    }
+    if (code == L::kBlocks[i].writeCode) {
+      if (!blockIn_ || static_cast<int>(blockIn_->size()) != L::kBlocks[i].size) return 0;
+      instrument_.StageBlock(id, *blockIn_);
       blockIn_.reset();
       return 1;
     }
-    case kWriteDso: return take(BlockId::Dso);
-    case kWriteLa: return take(BlockId::La);
-    case kWriteAlt: return take(BlockId::Alt);
-    default: return 0;
   }
+  return 0;
 }
 
 int UsbDevice::UsbBlockRead(UINT, int size, BYTE* buffer) {
   std::lock_guard lock(mutex_);
   DropOutputIfCleared();
+  if (instrument_.GetFaults().usbFailBlockRead) return 0;
   if (!blockOut_ || !buffer || size != static_cast<int>(blockOut_->size())) return 0;
   std::memcpy(buffer, blockOut_->data(), blockOut_->size());
   blockOut_.reset();

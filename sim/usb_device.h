@@ -2,6 +2,7 @@
 // QxPanelUsb backed by the same instrument as the LAN server. Lines arrive
 // byte by byte; a query's reply waits to be read as a length byte (phase 0)
 // and a payload (phase 1); setup blocks move with request codes.
+// The instrument's USB faults make bytes, requests or block reads fail.
 #pragma once
 
 #include <cstdint>
@@ -19,12 +20,9 @@ class UsbDevice : public QxPanelUsb {
  public:
   explicit UsbDevice(Instrument& instrument) : instrument_(instrument) {}
 
-  // Request codes: block reads, the announcement of a block write, and the
-  // codes that take the written block as DSO, LA or ALT setup.
-  static constexpr int kReadDso = 6, kReadLa = 12, kReadAlt = 13;
-  static constexpr int kAnnounceWrite = 2;
-  static constexpr int kWriteDso = 14, kWriteLa = 15, kWriteAlt = 16;
-
+  // Request codes (qx::layout::kBlocks): a block read, the announcement of
+  // a block write, and the code that takes the written block as DSO, LA or
+  // ALT setup. The USB faults of the instrument's Faults apply.
   int UsbRead(UINT device, int phase, int count, BYTE* buffer) override;
   int UsbWriteByte(UINT device, BYTE value) override;
   int UsbRequest(UINT device, int code, int param1, int param2, int zero) override;

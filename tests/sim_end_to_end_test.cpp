@@ -1,17 +1,23 @@
 // The library against the simulated instrument: over a real TCP socket to the
 // in-process server, and over the in-process USB device. Identity, setup
 // blocks, system start, the acquire and interface handlers with read-back,
-// and the hardware start through USB block writes and ":STARTUP".
+// the hardware start through USB block writes and ":STARTUP", the link's
+// faults on either link, and a host in a comma-decimal locale.
 #if QX_HAVE_SIM
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "frame/state.h"
 #include "le_bytes.h"
+#include "link/link_state.h"
 #include "setup/block_layout.h"
 #include "sim/instrument.h"
 #include "sim/server.h"
@@ -154,6 +160,78 @@ TEST_F(SimEndToEnd, UsbDeviceProtocol) {
   EXPECT_EQ(instrument_.Block(BlockId::La)[0], 0);  // waits for ":STARTUP"
   line(":STARTUP\r");
   EXPECT_EQ(instrument_.Block(BlockId::La)[0], 1);
+}
+
+// Replies that lie about their length and a link that drops: no block is
+// taken, the copies keep what they held, and a dropped link costs no waits.
+TEST_F(SimEndToEnd, LanFaultsLeaveTheCopiesAsTheyWere) {
+  ASSERT_TRUE(QxInitSystem());
+  const DSO_SETUP before = qx::Link.FwDsoSetup;
+  instrument_.Feed(":ACQUIRE:AVERAGES 64\r");
+  instrument_.SetFaults({.prefixDelta = 8});
+  CString line(":RUN");
+  SendCommand(&line, qx::Command.ReplyBuffer, true);
+  EXPECT_FALSE(qx::LastReadBackWhole());
+  EXPECT_EQ(std::memcmp(&before, &qx::Link.FwDsoSetup, sizeof before), 0);
+  EXPECT_EQ(QxGetLinkHealth().RefusedReplies, 3u);
+
+  instrument_.SetFaults({.dropAfter = 1});
+  qxtest::Sleeps().clear();
+  SendCommand(&line, qx::Command.ReplyBuffer, true);  // the link closes after ":RUN"
+  // No query waits for its reply; only the quiet the lies above asked for.
+  EXPECT_LE(std::count(qxtest::Sleeps().begin(), qxtest::Sleeps().end(), DWORD{10}), qx::kQuietTries);
+  EXPECT_FALSE(qx::LastReadBackWhole());
+  EXPECT_GE(QxGetLinkHealth().FailedSends, 1u);
+}
+
+// The USB failure paths, end to end: a refused byte stops the command, a
+// failed request or block read stops the read-back and the start.
+TEST_F(SimEndToEnd, UsbFaultsStopTheTransfer) {
+  UseUsb();
+  const struct {
+    qxsim::Faults faults;
+    int written;  // WriteCommand's result
+    QxBlockOutcome dso;
+    bool started;
+  } rows[] = {{{.usbRefuseBytes = true}, 0, QX_BLOCK_NOT_READ, true},
+              {{.usbFailBlockRead = true}, 5, QX_BLOCK_FAILED, false},
+              {{.usbFailRequest = 6}, 5, QX_BLOCK_FAILED, false}};
+  for (const auto& row : rows) {
+    qx::Link.Health = {};
+    instrument_.SetFaults(row.faults);
+    EXPECT_EQ(WriteCommand(":RUN"), row.written);
+    CString line(":RUN");
+    SendCommand(&line, qx::Command.ReplyBuffer, true);
+    EXPECT_EQ(QxGetLinkHealth().ReadBack[0], row.dso);
+    EXPECT_EQ(QxGetLinkHealth().ReadBack[1], QX_BLOCK_NOT_READ);
+    EXPECT_EQ(QxInitSystem(), row.started);
+  }
+}
+
+// A host in a comma-decimal locale: the library still writes "0.500000"
+// and the instrument still answers "0.5" (the locale is made when the
+// machine has none).
+TEST_F(SimEndToEnd, CommaDecimalLocale) {
+  const char* name = "de_DE.UTF-8";
+  if (!std::setlocale(LC_ALL, name)) {
+    const std::string dir = ::testing::TempDir() + "qx-locales";
+    const std::string make =
+        "mkdir -p " + dir + " && localedef -i de_DE -f UTF-8 " + dir + "/" + name + " 2>/dev/null";
+    if (std::system(make.c_str()) == 0) ::setenv("LOCPATH", dir.c_str(), 1);
+  }
+  if (!std::setlocale(LC_ALL, name)) GTEST_SKIP() << "no comma-decimal locale could be made";
+  ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+  CString text;
+  text.Format(":CHANNEL1:SCALE %f", 0.5);
+  EXPECT_EQ(WriteCommand(text), static_cast<int>(text.GetLength()) + 2);
+  BYTE reply[256] = {};
+  EXPECT_GT(ReadCommand(":CHANNEL1:SCALE?", reply), 0);
+  std::setlocale(LC_ALL, "C");
+  EXPECT_STREQ(text, ":CHANNEL1:SCALE 0.500000");
+  EXPECT_EQ(Text(reply), "0.5");
+  ASSERT_TRUE(QxInitSystem());
+  EXPECT_EQ(setup.ChanScale[0], 0.5f);
+  EXPECT_EQ(instrument_.GetCounters().errors, 0u);
 }
 
 }  // namespace

@@ -4,10 +4,13 @@
 #if QX_HAVE_SIM
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "QxPlatform.h"
 #include "le_bytes.h"
@@ -138,16 +141,49 @@ TEST_F(SimServerTest, ClientsOneAfterAnotherAndLeavingEarly) {
   EXPECT_EQ(server_->Stats().accepted, 7u);
 }
 
-TEST_F(SimServerTest, ClientThatStopsReadingIsDropped) {
-  Start({.maxPendingBytes = 64 * 1024});
+// A client that floods queries and never reads is cut off at the output
+// bound, and meanwhile never holds up a client that reads.
+TEST_F(SimServerTest, ClientThatStopsReadingIsDroppedAndDelaysNoOther) {
+  Start({.maxPendingBytes = 256 * 1024});
   const auto reader = Client(), s = Client();
   std::string burst;
-  for (int i = 0; i < 500; ++i) burst += ":SETUP:DSO?\r\0"s;
-  for (int i = 0; i < 40 && server_->Stats().dropped == 0; ++i)
+  for (int i = 0; i < 5000; ++i) burst += ":SETUP:DSO?\r\0"s;
+  Clock::duration worst{};
+  for (int i = 0; i < 40 && server_->Stats().dropped == 0; ++i) {
     s->Send(burst.data(), static_cast<int>(burst.size()));
+    const auto begin = Clock::now();
+    EXPECT_EQ(Query(*reader, ":CHANNEL1:SCALE?"), "1");
+    worst = std::max(worst, Clock::now() - begin);
+  }
   ASSERT_TRUE(WaitClosed(1));
   EXPECT_EQ(server_->Stats().dropped, 1u);
-  EXPECT_EQ(Query(*reader, ":CHANNEL1:SCALE?"), "1");  // the other client is still served
+  EXPECT_LT(worst, std::chrono::milliseconds(100));
+}
+
+// Clients that have gone do not count against the limit; one over it is
+// refused with a trace line.
+TEST_F(SimServerTest, ClosedPeersAreReapedBeforeTheLimitRefuses) {
+  std::vector<std::string> lines;
+  std::mutex linesMutex;
+  server_->Stop();
+  server_ = std::make_unique<qxsim::Server>(instrument_, qxsim::ServerOptions{.maxClients = 2});
+  server_->SetTrace([&](const std::string& line) {
+    std::lock_guard lock(linesMutex);
+    lines.push_back(line);
+  });
+  port_ = server_->Start("127.0.0.1", 0);
+  for (int i = 0; i < 30; ++i) Send(*Client(), "*IDN?\r\0"s);  // each leaves at once
+  const auto a = Client(), b = Client();
+  EXPECT_EQ(Query(*a, "*IDN?"), idn_);
+  EXPECT_EQ(Query(*b, "*IDN?"), idn_);
+  const auto c = Client();
+  EXPECT_EQ(ReadBytes(*c, 1, 200), "");
+  EXPECT_EQ(server_->Stats().refused, 1u);
+  server_->Stop();
+  EXPECT_EQ(
+      std::count_if(lines.begin(), lines.end(),
+                    [](const std::string& l) { return l.find("refused 127.0.0.1:") != std::string::npos; }),
+      1);
 }
 
 TEST_F(SimServerTest, Faults) {

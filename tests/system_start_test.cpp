@@ -87,8 +87,27 @@ TEST_F(SystemStartTest, UsbFailurePartWayStopsAndStaysBusy) {
   ExpectAll({{"CmdBusy", rgn.CmdBusy, 1},
              {"ALT[0]", qx::Link.FwAltSetup.Bytes[0], 0x5A},
              {"ChanScale[0]", setup.ChanScale[0], 7}});
+  const QxLinkHealth health = QxGetLinkHealth();
+  EXPECT_EQ(std::vector<int>(health.Start, health.Start + 3),
+            (std::vector<int>{QX_BLOCK_WHOLE, QX_BLOCK_FAILED, QX_BLOCK_NOT_READ}));
   EXPECT_FALSE(QxSetFirmwareSetup());
   EXPECT_EQ(usb.written, "");  // no ":STARTUP"
+}
+
+// On LAN a block that did not come whole keeps its contents and the start
+// goes on; the host sees which block failed.
+TEST_F(SystemStartTest, LanStartWithABlockNotWholeSaysWhich) {
+  qx::StoreF32(dso.Bytes + 0x10, 2.0f);
+  std::memset(qx::Link.FwLaSetup.Bytes, 0x5A, sizeof qx::Link.FwLaSetup.Bytes);
+  socket.Reply(qxtest::LanReply(dso.Bytes, sizeof dso.Bytes));
+  socket.Reply(qxtest::LanReply(alt.Bytes, sizeof alt.Bytes));  // a late ALT reply where LA's belongs
+  EXPECT_TRUE(QxInitSystem());
+  const QxLinkHealth health = QxGetLinkHealth();
+  EXPECT_EQ(std::vector<int>(health.Start, health.Start + 3),
+            (std::vector<int>{QX_BLOCK_WHOLE, QX_BLOCK_FAILED, QX_BLOCK_FAILED}));
+  EXPECT_EQ(health.RefusedReplies + health.Timeouts, 2u);
+  EXPECT_EQ(setup.ChanScale[0], 2.0f);
+  EXPECT_EQ(qx::Link.FwLaSetup.Bytes[0], 0x5A);
 }
 
 TEST_F(SystemStartTest, InterfaceSettingsFromTheDsoBlock) {

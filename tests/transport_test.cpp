@@ -28,10 +28,12 @@ class Transport : public qxtest::LibraryTest {
   void Fresh() {  // forget what moved so far
     socket.sent.clear();
     socket.inbox.clear();
+    socket.replies.clear();
     socket.receiveCalls = socket.pieceBytes = socket.gapsBetweenPieces = 0;
     usb.calls.clear();
     usb.written.clear();
     Sleeps().clear();
+    qx::Link.OutOfStep = false;
   }
   Texts UsbTransfers() const {  // every USB call but the byte writes
     Texts out;
@@ -124,6 +126,24 @@ TEST_F(Transport, LanReadBackFillsTheCopiesInOrder) {
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(Bytes(kCopies[i], kCopySizes[i]),
               std::string(kCopySizes[i], static_cast<char>(kCopySizes[i] & 0xFF)));
+  EXPECT_TRUE(qx::LastReadBackWhole());
+  // An LA reply of the wrong length is refused: that copy keeps its bytes and
+  // the read-back is not whole.
+  socket.Reply(LanReply(std::string(780, 'd')));
+  socket.Reply(LanReply(std::string(396, 'l')));
+  socket.Reply(LanReply(std::string(396, 'a')));
+  Send(":RUN", true);
+  EXPECT_EQ(Bytes(kCopies[1], 260), std::string(260, 260 & 0xFF));
+  EXPECT_EQ(Bytes(kCopies[2], 396), std::string(396, 'a'));
+  const QxLinkHealth health = QxGetLinkHealth();
+  EXPECT_EQ(std::vector<int>(health.ReadBack, health.ReadBack + 3),
+            (std::vector<int>{QX_BLOCK_WHOLE, QX_BLOCK_FAILED, QX_BLOCK_WHOLE}));
+  EXPECT_EQ(health.RefusedReplies, 1u);
+  EXPECT_FALSE(qx::LastReadBackWhole());
+  socket.sendResult = 0;  // a write that cannot go out: no read-back, not whole
+  ScriptReadBack();
+  Send(":RUN", true);
+  EXPECT_FALSE(qx::LastReadBackWhole());
 }
 
 // The block copies after the first failure keep what they held.
@@ -137,12 +157,19 @@ TEST_F(Transport, UsbReadBackStopsAtTheFirstFailure) {
     Fresh();
     for (int i = 0; i < 3; ++i) std::memset(kCopies[i], 0xEE, kCopySizes[i]);
     usb.requestResult = [&](int code) { return code == failCode ? 0 : 1; };
-    usb.blockRead = [&](int size, BYTE* b) { return size != failSize && std::memset(b, 0x5A, size); };
+    // A failing read that scribbles first leaves the copy as it was all the same.
+    usb.blockRead = [&](int size, BYTE* b) { return std::memset(b, 0x5A, size) && size != failSize; };
     Send(":RUN", true);
     EXPECT_EQ(UsbTransfers(), Texts(kUsbReadBack.begin(), kUsbReadBack.begin() + calls));
     for (int i = 0; i < 3; ++i)
       EXPECT_EQ(Bytes(kCopies[i], kCopySizes[i]), std::string(kCopySizes[i], i < filled ? 0x5A : '\xEE'))
           << i;
+    const QxLinkHealth health = QxGetLinkHealth();
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(health.ReadBack[i], i < filled    ? QX_BLOCK_WHOLE
+                                    : i == filled ? QX_BLOCK_FAILED
+                                                  : QX_BLOCK_NOT_READ);
+    EXPECT_EQ(qx::LastReadBackWhole(), filled == 3);
   }
   usb.requestResult = [](int) { return 2; };  // only exactly 1 is success
   EXPECT_FALSE(qx::UsbBlockRead(260, qx::Link.FwLaSetup.Bytes, 12));
@@ -256,24 +283,49 @@ TEST_F(Transport, LanReplyFramingAndBounds) {
   EXPECT_TRUE(socket.inbox.empty());
 }
 
-// Setup blocks travel over the socket even on USB.
-TEST_F(Transport, SetupReadStoresAtMostTheBlockItNames) {
+// Setup blocks travel over the socket even on USB, and are taken only whole:
+// the announced length the block's size and all of it within the bound.
+TEST_F(Transport, SetupBlocksAreTakenOnlyWhole) {
   UseUsb();
-  // query, bytes sent, bytes stored
-  const std::tuple<const char*, int, int> rows[] = {{":SETUP:DSO?", 800, 780}, {":SETUP:LA?", 300, 260},
-                                                    {":SETUP:ALT?", 400, 396}, {":SETUP?", 300, 256},
-                                                    {"*IDN?", 300, 256},       {":SETUP:LA?", 100, 100}};
-  for (const auto& [query, sent, stored] : rows) {
-    SCOPED_TRACE(query);
+  // query, length announced, bytes sent, result, bytes stored, refused, short
+  const std::tuple<const char*, int, int, int, int, int, int> rows[] = {
+      {":SETUP:DSO?", 780, 780, 780, 780, 0, 0}, {":SETUP:DSO?", 800, 800, 0, 0, 1, 0},
+      {":SETUP:LA?", 100, 100, 0, 0, 1, 0},      {":SETUP:ALT?", 396, 300, 0, 0, 0, 1},
+      {":SETUP:LA?", -4, 0, 0, 0, 1, 0},         {":SETUP?", 300, 300, 256, 256, 0, 0},
+      {"*IDN?", 300, 300, 256, 256, 0, 0}};
+  for (const auto& [query, announced, sent, result, stored, refused, shortened] : rows) {
+    SCOPED_TRACE(testing::Message() << query << " " << announced);
     Fresh();
-    socket.Reply(LanReply(std::string(sent, 'b')));
+    qx::Link.Health = {};
+    socket.Reply(LanReply(nullptr, announced) + std::string(sent, 'b'));
     std::vector<BYTE> block(1024, 0);
-    EXPECT_EQ(ReadSetup(query, block.data()), stored);
+    EXPECT_EQ(ReadSetup(query, block.data()), result);
     EXPECT_EQ(std::count(block.begin(), block.end(), 'b'), stored);
-    EXPECT_EQ(socket.inbox.size(), static_cast<std::size_t>(sent - stored));
     EXPECT_EQ(socket.sent, Texts{LanLine(query)});
     EXPECT_TRUE(usb.calls.empty());
+    const QxLinkHealth health = QxGetLinkHealth();
+    EXPECT_EQ(health.RefusedReplies, static_cast<DWORD>(refused));
+    EXPECT_EQ(health.ShortReplies, static_cast<DWORD>(shortened));
+    // What was not taken is drained, until quiet, before the next query.
+    EXPECT_EQ(qx::Link.OutOfStep, refused + shortened > 0 || sent > stored);
+    socket.Reply(LanReply("next"));
+    EXPECT_EQ(ReadSetup(":SETUP?", block.data()), 4);
+    EXPECT_EQ(std::string(block.begin(), block.begin() + 4), "next");
   }
+}
+
+// A line that cannot go out (the peer has closed) waits for no reply.
+TEST_F(Transport, QueryWhoseLineCannotGoOutWaitsForNothing) {
+  socket.sendResult = 0;
+  BYTE reply[256];
+  for (const char* query : {"*IDN?", ":SETUP:DSO?"}) {
+    Fresh();
+    socket.Reply(LanReply("late"));
+    EXPECT_EQ(query[1] == 'S' ? ReadSetup(query, reply) : ReadCommand(query, reply), 0);
+    EXPECT_EQ(socket.receiveCalls, 1);  // the drain's look for stale bytes
+    EXPECT_EQ(Sleeps(), std::vector<DWORD>{100});
+  }
+  EXPECT_EQ(QxGetLinkHealth().FailedSends, 2u);
 }
 
 // An instrument that never stops talking: the drain gives up after its bound.

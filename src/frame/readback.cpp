@@ -163,10 +163,8 @@ constexpr ReadBackRow kRows[] = {
     {{0x6BD}, Scope::Global, [](int) { Setup().AcqType = LoadI32(Dso(dso::AcqType)); }},
     {{0x6C7},
      Scope::Global,
-     [](int) {  // the block's word is set for equivalent time
-       Setup().AcqMode = LoadU32(Dso(dso::AcqModeWord)) == 0 ? 1 : 0;
-     }},
-    {{0x6D1}, Scope::Global, [](int) { Setup().AcqAverages = 1u << (*Dso(dso::AcqAveragesExp) & 31); }},
+     [](int) { Setup().AcqMode = dso::EquivalentTime(Link.FwDsoSetup.Bytes) ? 0 : 1; }},
+    {{0x6D1}, Scope::Global, [](int) { Setup().AcqAverages = dso::Averages(Link.FwDsoSetup.Bytes); }},
     {{0x6DB},
      Scope::Global,
      [](int) {

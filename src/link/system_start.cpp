@@ -15,47 +15,30 @@ namespace {
 namespace D = qx::layout::dso;
 namespace LA = qx::layout::la;
 
-// The blocks always travel in this order.
-struct BlockTransfer {
-  int size;
-  int readCode;
-  int writeCode;
-  const char* query;
-};
-constexpr BlockTransfer kDso = {D::kSize, 6, 14, ":SETUP:DSO?"};
-constexpr BlockTransfer kLa = {LA::kSize, 12, 15, ":SETUP:LA?"};
-constexpr BlockTransfer kAlt = {qx::layout::alt::kSize, 13, 16, ":SETUP:ALT?"};
+using qx::layout::kBlockCount;
+using qx::layout::kBlocks;
 
 bool OnUsb() { return qx::Setup().InterfaceType == 0; }
 
 // USB: false at the first failed block; the later blocks keep what they held.
-bool UsbReadBlocks(BYTE* dso, BYTE* la, BYTE* alt) {
-  return qx::UsbBlockRead(kDso.size, dso, kDso.readCode) && qx::UsbBlockRead(kLa.size, la, kLa.readCode) &&
-         qx::UsbBlockRead(kAlt.size, alt, kAlt.readCode);
-}
-
-// A block write succeeds only when its closing request answers exactly 1.
-bool UsbWriteBlocks(const BYTE* dso, const BYTE* la, const BYTE* alt) {
-  return qx::UsbBlockWrite(dso, kDso.size, kDso.writeCode) == 1 &&
-         qx::UsbBlockWrite(la, kLa.size, kLa.writeCode) == 1 &&
-         qx::UsbBlockWrite(alt, kAlt.size, kAlt.writeCode) == 1;
-}
-
-// Into the library's copies. LAN reads are not examined: a failed one
-// leaves the previous contents in place.
-bool ReadLibraryBlocks() {
-  qx::LinkState& link = qx::Link;
-  if (OnUsb()) return UsbReadBlocks(link.FwDsoSetup.Bytes, link.FwLaSetup.Bytes, link.FwAltSetup.Bytes);
-  ReadSetup(kDso.query, link.FwDsoSetup.Bytes);
-  ReadSetup(kLa.query, link.FwLaSetup.Bytes);
-  ReadSetup(kAlt.query, link.FwAltSetup.Bytes);
+bool UsbReadBlocks(BYTE* const (&blocks)[kBlockCount]) {
+  for (int i = 0; i < kBlockCount; ++i)
+    if (!qx::UsbBlockRead(kBlocks[i].size, blocks[i], kBlocks[i].readCode)) return false;
   return true;
 }
 
-bool WriteLibraryBlocks() {
-  const qx::LinkState& link = qx::Link;
-  return UsbWriteBlocks(link.FwDsoSetup.Bytes, link.FwLaSetup.Bytes, link.FwAltSetup.Bytes);
+// A block write succeeds only when its closing request answers exactly 1.
+bool UsbWriteBlocks(const BYTE* const (&blocks)[kBlockCount]) {
+  for (int i = 0; i < kBlockCount; ++i)
+    if (qx::UsbBlockWrite(blocks[i], kBlocks[i].size, kBlocks[i].writeCode) != 1) return false;
+  return true;
 }
+
+// Into the library's copies, each block's outcome recorded. LAN reads are
+// not examined: a block that did not come whole keeps its previous contents.
+bool ReadLibraryBlocks(QxBlockOutcome (&outcome)[kBlockCount]) { return qx::ReadBlocks(outcome) || !OnUsb(); }
+
+bool WriteLibraryBlocks() { return UsbWriteBlocks({qx::BlockCopy(0), qx::BlockCopy(1), qx::BlockCopy(2)}); }
 
 // The spectrum's horizontal defaults after a start: zoom code 4 (x1), the
 // offset seven divisions in, the scale from the acquisition's time/div.
@@ -104,7 +87,7 @@ bool QxInitSystem() {
 
   r.CmdBusy = 1;
   ReadCmdOPC();
-  if (!ReadLibraryBlocks()) return false;  // CmdBusy stays set until the next dispatch
+  if (!ReadLibraryBlocks(link.Health.Start)) return false;  // CmdBusy stays set until the next dispatch
   QxPushSetup(&link.FwDsoSetup, &link.FwLaSetup, &link.FwAltSetup);
 
   s.DispFlag = 0;
@@ -151,7 +134,8 @@ bool QxSetFirmwareSetup() {
   const _QX_SETUP& s = qx::Setup();
   qx::LinkState& link = qx::Link;
   qx::Rgn().CmdBusy = 1;
-  if (!ReadLibraryBlocks()) return false;
+  QxBlockOutcome outcome[kBlockCount];
+  if (!ReadLibraryBlocks(outcome)) return false;
 
   // The record governs what it holds; every other byte keeps the instrument's value.
   QxPopSetup(&link.FwDsoSetup, &link.FwLaSetup, &link.FwAltSetup);
@@ -169,11 +153,11 @@ bool QxSetFirmwareSetup() {
 bool QxReadFirmwareSetup(DSO_SETUP* dso, _QX_LA_SETUP* la, DSO_ALT_SETUP* alt) {
   if (!OnUsb()) return true;
   if (!dso || !la || !alt) return false;
-  return UsbReadBlocks(dso->Bytes, la->Bytes, alt->Bytes);
+  return UsbReadBlocks({dso->Bytes, la->Bytes, alt->Bytes});
 }
 
 bool QxWriteFirmwareSetup(DSO_SETUP* dso, _QX_LA_SETUP* la, DSO_ALT_SETUP* alt) {
   if (!OnUsb()) return true;
   if (!dso || !la || !alt) return false;
-  return UsbWriteBlocks(dso->Bytes, la->Bytes, alt->Bytes);
+  return UsbWriteBlocks({dso->Bytes, la->Bytes, alt->Bytes});
 }

@@ -5,13 +5,13 @@
 // LAN reply: 4-byte little-endian signed length N, then N bytes.
 // USB line:  text and "\r", one byte per call, no NUL.
 // USB reply: one length byte N, then N bytes.
+// Setup blocks: see layout::kBlocks; a block is taken only whole.
 #include <cstring>
-#include <memory>
-#include <new>
 
 #include "frame/state.h"
 #include "le_bytes.h"
 #include "link/link_state.h"
+#include "setup/block_layout.h"
 #include "usb_panel.h"
 
 namespace qx {
@@ -29,23 +29,11 @@ constexpr PacingRow kPacing[] = {
 };
 constexpr DWORD kDefaultPacingMs = 100;
 
-// The setup blocks, in the order they always travel.
-struct BlockRow {
-  const char* query;  // LAN
-  int size;
-  int readCode;  // USB request that precedes the block read
-  BYTE* copy;    // the library's copy
-};
-constexpr BlockRow kBlocks[] = {
-    {":SETUP:DSO?", 780, 6, Link.FwDsoSetup.Bytes},
-    {":SETUP:LA?", 260, 12, Link.FwLaSetup.Bytes},
-    {":SETUP:ALT?", 396, 13, Link.FwAltSetup.Bytes},
-};
-static_assert(kBlocks[0].size == sizeof(DSO_SETUP) && kBlocks[1].size == sizeof(_QX_LA_SETUP) &&
-              kBlocks[2].size == sizeof(DSO_ALT_SETUP));
-
-constexpr int kAnnounceWriteCode = 2;
 constexpr int kPrefixBytes = 4;
+constexpr int kLargestBlock = layout::dso::kSize;
+
+// The drain's scratch, allocated once with the library: a query allocates nothing.
+char gDrainBuffer[kDrainBufferBytes];
 
 CWinSocket& Socket() { return *Frame.Socket; }
 bool IsUsb() { return Setup().InterfaceType == 0; }
@@ -59,22 +47,28 @@ DWORD PacingMs(const CString& line) {
 // The pause follows every line, whatever the socket made of it.
 int LanSend(const CString& line) {
   const int result = Socket().Send(line.GetString(), line.GetLength() + 1);  // + its NUL
+  if (result <= 0) ++Link.Health.FailedSends;
   Sleep(PacingMs(line));
   return result;
 }
 
-// Discards whatever stale replies wait on the socket. An instrument that
-// never stops talking is given up on after the reply wait's bound.
+// Discards whatever stale replies wait on the socket. Stale bytes, or a
+// reply that went wrong before, mean the rest of some reply may still be on
+// its way: then the drain goes on until the link has been quiet for a while,
+// so a late reply is not read as the answer to the next query. An
+// instrument that never stops talking is given up on after the reply wait's
+// bound, and the link stays out of step.
 void LanDrain() {
   if (!Setup().Connected) return;
-  std::unique_ptr<char[]> scratch(new (std::nothrow) char[kDrainBufferBytes]);
-  if (!scratch) return;
-  if (Socket().Receive(scratch.get(), kDrainBufferBytes) < 0) return;
-  int result = 0;
-  for (int round = 0; result >= 0 && round < kReplyWaitTries; ++round) {
-    result = Socket().Receive(scratch.get(), kDrainBufferBytes);
+  CWinSocket& socket = Socket();
+  const bool stale = socket.Receive(gDrainBuffer, kDrainBufferBytes) >= 0;
+  if (!stale && !Link.OutOfStep) return;
+  int quiet = 0;
+  for (int round = 0; round < kReplyWaitTries && quiet < kQuietTries; ++round) {
+    quiet = socket.Receive(gDrainBuffer, kDrainBufferBytes) > 0 ? 0 : quiet + 1;
     Sleep(kReplyWaitStepMs);
   }
+  Link.OutOfStep = quiet < kQuietTries;
 }
 
 struct Gathered {
@@ -98,22 +92,41 @@ Gathered Gather(BYTE* into, int want, int& triesLeft) {
   return g;
 }
 
+struct Reply {
+  int result;  // what the query returns
+  bool whole;  // every byte announced came within the bound
+};
+
 // Receives one LAN reply, storing at most `bound` payload bytes; the rest of
-// a longer reply stays on the socket for the next drain. Returns the payload
-// bytes stored; with no payload byte at all, the last receive's result. A
-// prefix that never completes, and a length of 0 or below, return the last
-// length receive's result: nothing is stored, so a negative length reads
-// like an empty reply rather than a failed one.
-int LanReceiveReply(BYTE* reply, int bound) {
+// a longer reply stays on the socket for the next drain. `expect`, when not
+// 0, is the only length taken: any other is refused at once, unread. The
+// result is the payload bytes stored; with no payload byte at all, the last
+// receive's result. A prefix that never completes, and a length of 0 or
+// below, return the last length receive's result: nothing is stored, so a
+// negative length reads like an empty reply rather than a failed one.
+Reply LanReceiveReply(BYTE* into, int bound, int expect) {
   int triesLeft = kReplyWaitTries;
   BYTE prefix[kPrefixBytes];
   const Gathered length = Gather(prefix, kPrefixBytes, triesLeft);
-  if (length.bytes < kPrefixBytes) return length.last;
+  if (length.bytes < kPrefixBytes) {
+    ++Link.Health.Timeouts;
+    Link.OutOfStep = true;
+    return {length.last, false};
+  }
   Link.ReplyLength = LoadI32(prefix);
-  if (Link.ReplyLength <= 0) return length.last;
+  if (expect != 0 && Link.ReplyLength != expect) {
+    ++Link.Health.RefusedReplies;
+    Link.OutOfStep = true;
+    return {0, false};
+  }
+  if (Link.ReplyLength <= 0) return {length.last, true};
+  if (Link.ReplyLength > bound) Link.OutOfStep = true;  // the rest goes with the next drain
   const int want = Link.ReplyLength < bound ? Link.ReplyLength : bound;
-  const Gathered payload = Gather(reply, want, triesLeft);
-  return payload.bytes > 0 ? payload.bytes : payload.last;
+  const Gathered payload = Gather(into, want, triesLeft);
+  if (payload.bytes == want) return {want, true};
+  ++Link.Health.ShortReplies;
+  Link.OutOfStep = true;
+  return {payload.bytes > 0 ? payload.bytes : payload.last, false};
 }
 
 void ResetReplyLength() {
@@ -121,11 +134,23 @@ void ResetReplyLength() {
   Link.ReplyLengthTail = 0;
 }
 
-// A LAN query after the reply length was reset: drain, line, reply.
-int LanQuery(const CString& line, BYTE* reply, int bound) {
+// A LAN query after the reply length was reset: drain, line, reply. A line
+// that could not go out has no reply to wait for.
+Reply LanQuery(const CString& line, BYTE* into, int bound, int expect) {
   LanDrain();
-  LanSend(line);
-  return LanReceiveReply(reply, bound);
+  if (LanSend(line) <= 0) return {0, false};
+  return LanReceiveReply(into, bound, expect);
+}
+
+// A setup block over the socket, taken only whole: its announced length is
+// the block's size and all of it came. Otherwise the block keeps what it
+// held and the result is 0 (or the last receive's, when no length came).
+int LanQueryBlock(const CString& line, BYTE* block, int size) {
+  BYTE scratch[kLargestBlock];
+  const Reply reply = LanQuery(line, scratch, size, size);
+  if (!reply.whole) return reply.result < 0 ? reply.result : 0;
+  std::memcpy(block, scratch, static_cast<std::size_t>(size));
+  return size;
 }
 
 // Stops at the first byte the device refuses; returns the bytes accepted.
@@ -135,6 +160,7 @@ int UsbSendLine(const CString& line) {
   int accepted = 0;
   while (accepted < line.GetLength() && usb.UsbWriteByte(device, static_cast<BYTE>(line.GetAt(accepted))))
     ++accepted;
+  if (accepted < line.GetLength()) ++Link.Health.FailedSends;
   return accepted;
 }
 
@@ -149,11 +175,21 @@ int UsbQuery(const CString& line, BYTE* reply) {
   return length;
 }
 
-// The most a setup query may store: the size of the block it names.
-int SetupReplyBound(const CString& cmd) {
-  for (const BlockRow& row : kBlocks)
-    if (cmd == row.query) return row.size;
-  return kReplyBufferBytes;
+// Which of the blocks a setup query names; -1 for any other text.
+int BlockOfQuery(const CString& cmd) {
+  for (int i = 0; i < layout::kBlockCount; ++i)
+    if (cmd == layout::kBlocks[i].query) return i;
+  return -1;
+}
+
+// A block read that fails leaves the block as it was, whatever the device
+// wrote before it failed.
+bool UsbReadBlock(int i, BYTE* block) {
+  BYTE scratch[kLargestBlock];
+  const layout::BlockTransfer& b = layout::kBlocks[i];
+  if (!UsbBlockRead(b.size, scratch, b.readCode)) return false;
+  std::memcpy(block, scratch, static_cast<std::size_t>(b.size));
+  return true;
 }
 
 }  // namespace
@@ -172,9 +208,23 @@ int UsbBlockWrite(const BYTE* buffer, int size, int code) {
   if (size < 0 || !buffer) return 0;
   QxPanelUsb& usb = PanelUsb();
   const UINT device = Setup().UsbDevice;
-  if (usb.UsbRequest(device, kAnnounceWriteCode, size & 0xFFFF, size >> 16, 0) != 1) return 0;
+  if (usb.UsbRequest(device, layout::kAnnounceWriteCode, size & 0xFFFF, size >> 16, 0) != 1) return 0;
   if (!usb.UsbBlockWrite(device, size, buffer)) return 0;
   return usb.UsbRequest(device, code, 0, 0, 0) == 1 ? 1 : 0;
+}
+
+bool ReadBlocks(QxBlockOutcome (&outcome)[layout::kBlockCount]) {
+  const bool usb = IsUsb();
+  for (QxBlockOutcome& o : outcome) o = QX_BLOCK_NOT_READ;
+  bool whole = true;
+  for (int i = 0; i < layout::kBlockCount; ++i) {
+    const bool ok =
+        usb ? UsbReadBlock(i, BlockCopy(i)) : ReadSetup(layout::kBlocks[i].query, BlockCopy(i)) > 0;
+    outcome[i] = ok ? QX_BLOCK_WHOLE : QX_BLOCK_FAILED;
+    whole = whole && ok;
+    if (!ok && usb) break;
+  }
+  return whole;
 }
 
 }  // namespace qx
@@ -193,20 +243,22 @@ int ReadCommand(CString cmd, BYTE* reply) {
   cmd += '\r';
   if (qx::IsUsb()) return qx::UsbQuery(cmd, reply);
   qx::ResetReplyLength();
-  return qx::LanQuery(cmd, reply, qx::kReplyBufferBytes);
+  return qx::LanQuery(cmd, reply, qx::kReplyBufferBytes, 0).result;
 }
 
 // Setup blocks are always read over the socket, whatever the link.
 int ReadSetup(CString cmd, BYTE* block) {
   qx::ResetReplyLength();
-  const int bound = qx::SetupReplyBound(cmd);
+  const int i = qx::BlockOfQuery(cmd);
   cmd += '\r';
   if (!Setup().Connected) return -1;
   if (!block) return 0;
-  return qx::LanQuery(cmd, block, bound);
+  if (i < 0) return qx::LanQuery(cmd, block, qx::kReplyBufferBytes, 0).result;
+  return qx::LanQueryBlock(cmd, block, qx::layout::kBlocks[i].size);
 }
 
 void SendCommand(CString* cmd, BYTE*, bool readBack) {
+  qx::Link.ReadBackWhole = false;
   if (!cmd || WriteCommand(*cmd) == 0) return;
   // A rolling acquisition needs a second ":STOP" to come to rest.
   if (*cmd == ":STOP" && (Setup().RollOn == 1 || Setup().TimeFormat == 2)) {
@@ -214,14 +266,10 @@ void SendCommand(CString* cmd, BYTE*, bool readBack) {
     WriteCommand(*cmd);
   }
   if (*cmd != ":RUN") ReadCmdOPC();
-  if (!readBack) return;
-  if (qx::IsUsb()) {
-    for (const qx::BlockRow& row : qx::kBlocks)
-      if (!qx::UsbBlockRead(row.size, row.copy, row.readCode)) return;
-  } else {
-    for (const qx::BlockRow& row : qx::kBlocks) ReadSetup(row.query, row.copy);
-  }
+  if (readBack) qx::Link.ReadBackWhole = qx::ReadBlocks(qx::Link.Health.ReadBack);
 }
+
+QxLinkHealth QxGetLinkHealth() { return qx::Link.Health; }
 
 // The instrument signals completion by itself; nothing to fetch.
 int ReadCmdOPC() { return 0; }

@@ -9,7 +9,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
+
+#include "le_bytes.h"
 
 namespace qx::layout {
 
@@ -129,6 +132,14 @@ constexpr int LanNetmask = 0x2FC;
 constexpr int LanGateway = 0x300;
 constexpr int LanPort = 0x304;     // i16
 constexpr int LanMacTail = 0x306;  // the last three MAC octets, in order
+
+// Two acquisition fields are read the same way by everyone who reads a block
+// (system start, the read-back, the simulated instrument):
+// the mode word is set for equivalent time, any nonzero value counting;
+inline bool EquivalentTime(const std::uint8_t* block) { return qx::LoadU32(block + AcqModeWord) != 0; }
+// the averages exponent k (2^k averages) is the low byte of its word, AND 31.
+inline int AveragesExponent(const std::uint8_t* block) { return block[AcqAveragesExp] & 31; }
+inline std::uint32_t Averages(const std::uint8_t* block) { return 1u << AveragesExponent(block); }
 
 constexpr FieldRow kRows[] = {
     {"RunState", RunState, FieldType::U8, Dir::O},
@@ -387,5 +398,24 @@ static_assert(RowsFit(dso::kRows, dso::kSize));
 static_assert(RowsFit(la::kRows, la::kSize));
 static_assert(RowsFit(alt::kRows, alt::kSize - alt::kChannelStride));
 static_assert(alt::SlopeHoldoff[1] + 4 == alt::kSize);
+
+// ---------------------------------------------------------------------------
+// How the blocks travel, in the order they always do: the LAN query that
+// reads one, its size, and the USB request codes that read and write one. A
+// USB block write is announced by request kAnnounceWriteCode with the size.
+// ---------------------------------------------------------------------------
+struct BlockTransfer {
+  const char* query;
+  int size;
+  int readCode;
+  int writeCode;
+};
+constexpr BlockTransfer kBlocks[] = {
+    {":SETUP:DSO?", dso::kSize, 6, 14},
+    {":SETUP:LA?", la::kSize, 12, 15},
+    {":SETUP:ALT?", alt::kSize, 13, 16},
+};
+constexpr int kBlockCount = static_cast<int>(std::size(kBlocks));
+constexpr int kAnnounceWriteCode = 2;
 
 }  // namespace qx::layout

@@ -244,9 +244,9 @@ void PushTimebase(_QX_SETUP& s, const BYTE* d) {
 // Step 5.
 void PushAcquisition(_QX_SETUP& s, const BYTE* d) {
   s.AcqType = LoadI32(d + D::AcqType);
-  s.AcqMode = LoadU32(d + D::AcqModeWord) == 0 ? 1 : 0;
+  s.AcqMode = D::EquivalentTime(d) ? 0 : 1;
   s.DispTypeSaved = s.DispType;
-  s.AcqAverages = 1u << (d[D::AcqAveragesExp] & 31);  // the low byte of the word
+  s.AcqAverages = D::Averages(d);
   s.AcqMemDepth = LoadU32(d + D::AcqMemDepth);
   s.AcqMemDepthAtStop = LoadU32(d + D::AcqMemDepthAtStop);
   s.AcqMemFull = LoadU32(d + D::AcqMemFull) != 0 ? 1 : 0;

@@ -11,7 +11,7 @@ std::string LanReply(const void* payload, int size) {
   std::string out(4, '\0');
   const auto n = static_cast<std::uint32_t>(size);
   for (int i = 0; i < 4; ++i) out[static_cast<std::size_t>(i)] = static_cast<char>((n >> (8 * i)) & 0xFF);
-  if (size > 0) out.append(static_cast<const char*>(payload), static_cast<std::size_t>(size));
+  if (size > 0 && payload) out.append(static_cast<const char*>(payload), static_cast<std::size_t>(size));
   return out;
 }
 

@@ -23,7 +23,8 @@ T Value(T field) {
   return field;
 }
 
-// A LAN reply as the instrument frames it: 4-byte little-endian length, payload.
+// A LAN reply as the instrument frames it: 4-byte little-endian length, payload
+// (a null payload gives the length prefix alone, whatever it announces).
 std::string LanReply(const std::string& payload);
 std::string LanReply(const void* payload, int size);
 // The bytes WriteCommand puts on the LAN for a command text.
