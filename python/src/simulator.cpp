@@ -99,7 +99,7 @@ void BindSimulator(py::module_& m) {
           [](Simulator& s, std::string_view line) {
             const qxsim::Outcome outcome = s.Instrument().Run(line);
             if (!outcome.error.empty())
-              throw RefusedError("the simulator refused \"" + std::string(line) + "\": " + outcome.error);
+              throw RefusedError("the simulator refused \"" + std::string(line) + "\": " + std::string(outcome.error));
             return outcome.reply ? py::object(py::bytes(*outcome.reply)) : py::object(py::none());
           },
           py::arg("line"),
