@@ -124,7 +124,7 @@ void Host::Start(const std::string& resource, int timeoutMs, bool fastPacing, bo
   ReadSerial(identity);
   identity_ = reinterpret_cast<const char*>(identity);
   if (identity_.empty()) throw ConnectError("no answer from " + where_ + " to *IDN?");
-  if (!QxInitSystem()) throw ConnectError("reading the setup of " + where_ + " failed");
+  if (!session_->Start()) throw ConnectError("reading the setup of " + where_ + " failed");
   session_->ProbeErrorQueue();
   qxhost::HostWindow::Events().clear();
   if (socket_) socket_->TakeSent(), socket_->TakeHealth();

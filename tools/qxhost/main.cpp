@@ -194,11 +194,10 @@ int main(int argc, char** argv) {
   }
   out << "Connected to " << where << ": " << idn << "\n";
   if (waits.fast) out << "Pacing fast: the pauses the instrument needs after each line are cut to 1 ms.\n";
-  if (!QxInitSystem()) {
+  if (!session.Start()) {
     std::cerr << "qxhost: reading the instrument's setup failed\n";
     return kExitNoInstrument;
   }
-  SaveUndoSetup();  // what leaving playback puts back
   if (!session.ProbeErrorQueue())
     out << "The instrument keeps no error queue (:SYSTEM:ERROR?): a line it refuses goes unnoticed.\n";
   qxhost::HostWindow::Events().clear();

@@ -469,9 +469,14 @@ bool Session::RecordFile(const std::string& path) {
   return true;
 }
 
+bool Session::Start() {
+  if (!QxInitSystem()) return false;
+  SaveUndoSetup();  // what leaving playback puts back: the settings as read
+  return true;
+}
+
 bool Session::Init() {
-  if (QxInitSystem()) {
-    SaveUndoSetup();  // leaving playback puts back the settings as read
+  if (Start()) {
     out_ << "  the records now mirror the instrument\n";
     return true;
   }

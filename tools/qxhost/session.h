@@ -89,6 +89,9 @@ class Session {
   // Asks the instrument for its error queue and empties it; false when it
   // keeps none (refused lines then go unnoticed).
   bool ProbeErrorQueue();
+  // Reads the instrument's setup into the records (QxInitSystem) and keeps
+  // it as the undo copy; false when the setup could not be read.
+  bool Start();
 
   // Where the next line comes from, for its errors ("demo.qx:3"); "" at the keyboard.
   void SetLocation(std::string where) { location_ = std::move(where); }
