@@ -171,3 +171,27 @@ TEST_F(ReadBackTest, MemoryDepthRule) {
 }
 
 }  // namespace
+
+namespace {
+
+// A read-back that did not bring every block whole is not taken over: the
+// instrument's 64 averages stay unknown rather than an older 16 coming back.
+TEST_F(ReadBackTest, IncompleteReadBackIsNotTakenOver) {
+  qx::StoreU32(dso.Bytes + 0x1C8, 4);  // 16 averages in the stale DSO block
+  struct Case {
+    const char* name;
+    int laBytes;  // the LA block's announced and sent length
+    UINT expected;
+  } cases[] = {{"whole", 260, 16}, {"LA block short", 200, 64}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    socket.replies.clear();
+    socket.Reply(qxtest::LanReply(dso.Bytes, sizeof dso.Bytes));
+    socket.Reply(qxtest::LanReply(la.Bytes, c.laBytes));
+    socket.Reply(qxtest::LanReply(alt.Bytes, sizeof alt.Bytes));
+    RunInt(CMD_ACQUIRE, CTL_ACQ_AVERAGES, 64);
+    EXPECT_EQ(setup.AcqAverages, c.expected);
+  }
+}
+
+}  // namespace

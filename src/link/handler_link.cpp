@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "frame/handlers.h"
+#include "link/link_state.h"
 
 namespace qx {
 
@@ -18,7 +19,9 @@ void SendAndReconcile(const CString& line, unsigned int ctrlId, long value) {
   std::memset(Command.ReplyBuffer, 0, sizeof Command.ReplyBuffer);
   CString text = line;
   SendCommand(&text, Command.ReplyBuffer, Command.ReadBackFlag);
-  if (Command.ReadBackFlag && Setup().Connected == 1) ReadBackReconcile(ctrlId, value);
+  // Only a read-back that brought every block whole is taken over: a block
+  // that failed keeps an older state the instrument no longer has.
+  if (Command.ReadBackFlag && Setup().Connected == 1 && LastReadBackWhole()) ReadBackReconcile(ctrlId, value);
 }
 
 int QueryLine(const CString& query, BYTE* reply) { return ReadCommand(query, reply); }

@@ -16,7 +16,8 @@ int SendLineThenOpc(const CString& line);
 // A line with read-back of the setup blocks (when ReadBackFlag is set), then
 // the reconcile of what the instrument applied for `ctrlId` and `value`.
 // The transport decides what a line does while not connected; the reconcile
-// runs only while connected, so stale block copies never reach the records.
+// runs only while connected and only after every block came back whole, so
+// stale block copies never reach the records.
 // The dispatcher's end-of-command send is this call too.
 void SendAndReconcile(const CString& line, unsigned int ctrlId, long value);
 // One query; the reply lands in `reply` (at least 256 bytes).

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# qxhost against a simulated instrument that drops the connection, and one
-# that stops answering: one clear line, a non-zero exit, no hang.
+# qxhost against a simulated instrument that drops the connection, one that
+# stops answering, and one whose length prefixes lie: one clear line, a
+# non-zero exit, no hang.
 set -u
 qxsim=$1 qxhost=$2
 fail() { echo "FAIL: $*"; exit 1; }
@@ -24,4 +25,9 @@ grep -q "no longer answers" <<<"$dropped" || fail "dropped link: no clear line: 
 silent=$(run_against --reply-delay 4000)
 grep -q "^exit 1$" <<<"$silent" || fail "silent instrument: expected exit 1, got: $silent"
 grep -q "no answer from 127.0.0.1" <<<"$silent" || fail "silent instrument: no clear line: $silent"
+# Every reply announces 10 bytes fewer than it holds: no setup block is taken,
+# and the console says so instead of showing a record of zeros.
+lying=$(run_against --lie-prefix -10)
+grep -q "^exit 1$" <<<"$lying" || fail "lying prefix: expected exit 1, got: $lying"
+grep -q "could not read the instrument's setup" <<<"$lying" || fail "lying prefix: no clear line: $lying"
 echo "ok"

@@ -195,7 +195,7 @@ int main(int argc, char** argv) {
   out << "Connected to " << where << ": " << idn << "\n";
   if (waits.fast) out << "Pacing fast: the pauses the instrument needs after each line are cut to 1 ms.\n";
   if (!session.Start()) {
-    std::cerr << "qxhost: reading the instrument's setup failed\n";
+    std::cerr << "qxhost: could not read the instrument's setup (a setup block did not come back whole)\n";
     return kExitNoInstrument;
   }
   if (!session.ProbeErrorQueue())

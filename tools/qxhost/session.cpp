@@ -471,6 +471,11 @@ bool Session::RecordFile(const std::string& path) {
 
 bool Session::Start() {
   if (!QxInitSystem()) return false;
+  // On the LAN a start "succeeds" whatever came back; a record built from
+  // blocks that never arrived would show zeros as the instrument's settings.
+  const QxLinkHealth health = QxGetLinkHealth();
+  for (QxBlockOutcome outcome : health.Start)
+    if (outcome != QX_BLOCK_WHOLE) return false;
   SaveUndoSetup();  // what leaving playback puts back: the settings as read
   return true;
 }
