@@ -116,7 +116,9 @@ constexpr ReadBackRow kRows[] = {
        if (TakeWhenDifferent(s.LaThreshold, LoadF32(La(la::LaThreshold))) && s.LaThresholdType == 3)
          s.LaUserThreshold = s.LaThreshold;
      }},
-    {{CTL_LA_USER_THRESHOLD}, Scope::Global, [](int) { Setup().LaUserThreshold = LoadF32(La(la::LaUserThreshold)); }},
+    {{CTL_LA_USER_THRESHOLD},
+     Scope::Global,
+     [](int) { Setup().LaUserThreshold = LoadF32(La(la::LaUserThreshold)); }},
     // Timebase
     {{CTL_TIMEBASE_MODE},
      Scope::Global,
@@ -160,12 +162,14 @@ constexpr ReadBackRow kRows[] = {
        Rgn().RedrawScreen = 1;
      }},
     // Acquire
-    {{0x6BD}, Scope::Global, [](int) { Setup().AcqType = LoadI32(Dso(dso::AcqType)); }},
-    {{0x6C7},
+    {{CTL_ACQ_TYPE}, Scope::Global, [](int) { Setup().AcqType = LoadI32(Dso(dso::AcqType)); }},
+    {{CTL_ACQ_MODE},
      Scope::Global,
      [](int) { Setup().AcqMode = dso::EquivalentTime(Link.FwDsoSetup.Bytes) ? 0 : 1; }},
-    {{0x6D1}, Scope::Global, [](int) { Setup().AcqAverages = dso::Averages(Link.FwDsoSetup.Bytes); }},
-    {{0x6DB},
+    {{CTL_ACQ_AVERAGES},
+     Scope::Global,
+     [](int) { Setup().AcqAverages = dso::Averages(Link.FwDsoSetup.Bytes); }},
+    {{CTL_ACQ_MEMORY},
      Scope::Global,
      [](int) {
        const _QX_SETUP& s = Setup();
