@@ -164,3 +164,11 @@ def test_context_manager_disconnects_when_the_body_raises():
     assert scope.closed and not scope.simulator.serving
     with qxmsg.Simulator() as sim, qxmsg.open(sim.resource) as again:
         assert again.identity.startswith("QXSIM")
+
+
+def test_an_incomplete_read_back_keeps_the_value_asked_for(scope):
+    scope.simulator.faults = qxmsg.Faults(prefix_delta=-10)
+    r = scope.set("acquire averages", 64)
+    assert r.sent == [":ACQUIRE:AVERAGES 64"]
+    assert r.changed["AcqAverages"] == (16, 64)
+    assert "did not all come back whole" in r.text

@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 #include <chrono>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -89,6 +90,8 @@ std::vector<std::string> ReadLines(std::istream& in) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // As a real host does; the library writes and reads numbers in the "C" locale whatever is set.
+  std::setlocale(LC_ALL, "");
   CLI::App app{
       "qxhost: drive the oscilloscope through the qxmsg library, by hand or from a script.\n"
       "Without --connect or --usb it starts the simulated instrument on a loopback port of its own."};

@@ -183,6 +183,7 @@ bool Session::Execute(const std::string& typed) {
   const std::vector<std::string> words = SplitWords(line);
   result_ = {};
   result_.before = setup_;
+  linkBefore_ = QxGetLinkHealth();
   if (words.empty()) return true;
   const bool wasOwnLink = OnOwnLink();
   const Match match = FindWord(words);
@@ -296,6 +297,9 @@ bool Session::Report() {
   if (socket_) result_.sent = socket_->TakeSent();
   if (usb_) result_.sent = usb_->TakeSent();
   Print();
+  if (ReadBackIncomplete())
+    out_ << "  warning: the setup blocks did not all come back whole after this line: the records keep the "
+            "values asked for, not the instrument's\n";
   if (!socket_) return true;
   const LinkHealth health = socket_->TakeHealth();
   linkLost_ = linkLost_ || health.Lost();
@@ -310,6 +314,15 @@ bool Session::Report() {
                    std::to_string(timeoutMs_) + " ms",
                Trouble::NoReply);
   return ok;
+}
+
+bool Session::ReadBackIncomplete() const {
+  const QxLinkHealth now = QxGetLinkHealth();
+  const auto faults = [](const QxLinkHealth& h) { return h.Timeouts + h.ShortReplies + h.RefusedReplies; };
+  if (faults(now) == faults(linkBefore_)) return false;
+  for (QxBlockOutcome outcome : now.ReadBack)
+    if (outcome == QX_BLOCK_FAILED) return true;
+  return false;
 }
 
 void Session::Print() const {

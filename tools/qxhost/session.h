@@ -123,6 +123,8 @@ class Session {
   // and reports link trouble. False on link trouble.
   bool Report();
   void Print() const;
+  // The line's read-back went wrong: a setup block did not come back whole.
+  bool ReadBackIncomplete() const;
   // Reports every entry of the instrument's error queue; false when there was one.
   bool InstrumentErrors();
   // The library talks to this session's link (interface usb on a LAN session does not).
@@ -145,7 +147,8 @@ class Session {
   // no waveforms, so none.
   QxRecordData frames_{};
   Result result_;
-  unsigned long posted_ = 0;  // the command of the last post, to name its controls
+  QxLinkHealth linkBefore_{};  // the link's counts when the line began
+  unsigned long posted_ = 0;   // the command of the last post, to name its controls
   bool errorQueue_ = false;
   bool quit_ = false;
   bool linkLost_ = false;
