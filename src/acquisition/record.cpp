@@ -153,20 +153,19 @@ struct RestoreRow {
   bool asFloat;
 };
 
-// In the order the commands are posted. The timebase's scale and offset
-// controls, then the channels' scale and offset controls (value: channel).
+// In the order the commands are posted (value: the channel).
 constexpr RestoreRow kRestoreRows[] = {
-    {CMD_TIMEBASE, 0x66D, 0, [](const _QX_SETUP& s) { return s.TimeScale; },
+    {CMD_TIMEBASE, CTL_TIMEBASE_SCALE, 0, [](const _QX_SETUP& s) { return s.TimeScale; },
      [](const _QX_SETUP& s) { return s.UndoTimeScale[0]; }, false},
-    {CMD_TIMEBASE, 0x663, 0, [](const _QX_SETUP& s) { return s.TimeOffset; },
+    {CMD_TIMEBASE, CTL_TIMEBASE_OFFSET, 0, [](const _QX_SETUP& s) { return s.TimeOffset; },
      [](const _QX_SETUP& s) { return s.UndoTimeOffset[0]; }, false},
-    {CMD_CHANNEL, 0x465, 0, [](const _QX_SETUP& s) { return double{s.ChanScale[0]}; },
+    {CMD_CHANNEL, CTL_CH_SCALE, 0, [](const _QX_SETUP& s) { return double{s.ChanScale[0]}; },
      [](const _QX_SETUP& s) { return double{s.UndoChan[0].Scale[0]}; }, true},
-    {CMD_CHANNEL, 0x46F, 0, [](const _QX_SETUP& s) { return double{s.ChanOffset[0]}; },
+    {CMD_CHANNEL, CTL_CH_OFFSET, 0, [](const _QX_SETUP& s) { return double{s.ChanOffset[0]}; },
      [](const _QX_SETUP& s) { return double{s.UndoChan[0].Offset[0]}; }, true},
-    {CMD_CHANNEL, 0x465, 1, [](const _QX_SETUP& s) { return double{s.ChanScale[1]}; },
+    {CMD_CHANNEL, CTL_CH_SCALE, 1, [](const _QX_SETUP& s) { return double{s.ChanScale[1]}; },
      [](const _QX_SETUP& s) { return double{s.UndoChan[1].Scale[0]}; }, true},
-    {CMD_CHANNEL, 0x46F, 1, [](const _QX_SETUP& s) { return double{s.ChanOffset[1]}; },
+    {CMD_CHANNEL, CTL_CH_OFFSET, 1, [](const _QX_SETUP& s) { return double{s.ChanOffset[1]}; },
      [](const _QX_SETUP& s) { return double{s.UndoChan[1].Offset[0]}; }, true},
 };
 
