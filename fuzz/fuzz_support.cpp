@@ -13,6 +13,13 @@ CWnd g_main;
 
 _QX_SETUP& Setup() { return g_setup; }
 
+std::array<std::vector<BYTE>, 3> BlockCopies() {
+  std::array<std::vector<BYTE>, 3> copies;
+  for (int i = 0; i < 3; ++i)
+    copies[i].assign(qx::BlockCopy(i), qx::BlockCopy(i) + qx::layout::kBlocks[i].size);
+  return copies;
+}
+
 void StartLibrary(CWinSocket* socket, QxPanelUsb* usb, bool onUsb) {
   g_setup = _QX_SETUP{};
   g_rgn = _QX_RGN_SETUP{};

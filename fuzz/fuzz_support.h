@@ -4,7 +4,9 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "QxMsg.h"
 
@@ -20,6 +22,9 @@ inline void NoSleep(DWORD) {}
 // Fresh records, a connected link of the given kind, no pauses, and the
 // library's own state (queue, link copies, health) started over.
 void StartLibrary(CWinSocket* socket, QxPanelUsb* usb, bool onUsb);
+
+// The library's three block copies as they stand.
+std::array<std::vector<BYTE>, 3> BlockCopies();
 
 // The record and the windows the library is handed.
 _QX_SETUP& Setup();

@@ -43,12 +43,6 @@ class ScriptedPeer : public CWinSocket {
   bool closed_ = false;
 };
 
-std::array<std::vector<BYTE>, 3> Copies() {
-  std::array<std::vector<BYTE>, 3> copies;
-  for (int i = 0; i < 3; ++i) copies[i].assign(qx::BlockCopy(i), qx::BlockCopy(i) + kBlocks[i].size);
-  return copies;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -69,10 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::vector<BYTE> reply(qx::kReplyBufferBytes);
       qxfuzz::Check(ReadSetup(":SETUP?", reply.data()) <= qx::kReplyBufferBytes);
     } else if (which == 5) {
-      const auto before = Copies();
+      const auto before = qxfuzz::BlockCopies();
       CString line(":RUN");
       SendCommand(&line, qx::Command.ReplyBuffer, true);
-      const auto after = Copies();
+      const auto after = qxfuzz::BlockCopies();
       const QxLinkHealth health = QxGetLinkHealth();
       for (int i = 0; i < 3; ++i)
         qxfuzz::Check(before[i] == after[i] || health.ReadBack[i] == QX_BLOCK_WHOLE);

@@ -52,12 +52,6 @@ class ScriptedPanel : public QxPanelUsb {
   FuzzedDataProvider& in_;
 };
 
-std::array<std::vector<BYTE>, 3> Copies() {
-  std::array<std::vector<BYTE>, 3> copies;
-  for (int i = 0; i < 3; ++i) copies[i].assign(qx::BlockCopy(i), qx::BlockCopy(i) + kBlocks[i].size);
-  return copies;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -75,10 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       }
       case 1: {
-        const auto before = Copies();
+        const auto before = qxfuzz::BlockCopies();
         CString line(in.ConsumeBool() ? ":STOP" : ":RUN");
         SendCommand(&line, qx::Command.ReplyBuffer, true);
-        const auto after = Copies();
+        const auto after = qxfuzz::BlockCopies();
         const QxLinkHealth health = QxGetLinkHealth();
         for (int i = 0; i < 3; ++i)
           qxfuzz::Check(before[i] == after[i] || health.ReadBack[i] == QX_BLOCK_WHOLE);
