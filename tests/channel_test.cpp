@@ -1,18 +1,15 @@
 // Analog channels: lines, recorder guard, probe, display and unit rules,
 // offset markers by layout, and applying dragged scales and offsets.
-#include <chrono>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
-#include "frame/state.h"
 #include "frame/control_ids.h"
+#include "frame/state.h"
 #include "support/fakes.h"
 #if QX_HAVE_SIM
-#include "sim/instrument.h"
-#include "sim/server.h"
+#include "support/sim_link.h"
 #endif
 
 namespace {
@@ -154,7 +151,10 @@ TEST_F(ChannelTest, ApplySendsChannelsByWindowScaleBeforeOffsetOrFollowsHeldMark
   } cases[] = {
       {CTL_APPLY_OFFSETS, 3, 2, {":CHANNEL2:OFFSET 2.000000", ":TIMEBASE:DELAYED:OFFSET 0.000000000"}},
       {CTL_APPLY_SCALES, 0, 1, bothThenTimebases},
-      {CTL_APPLY_SCALES, 0, 2, {":TIMEBASE:DELAYED:SCALE 0.000000000", ":TIMEBASE:DELAYED:OFFSET 0.000000000"}},
+      {CTL_APPLY_SCALES,
+       0,
+       2,
+       {":TIMEBASE:DELAYED:SCALE 0.000000000", ":TIMEBASE:DELAYED:OFFSET 0.000000000"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.window);
@@ -176,23 +176,18 @@ TEST_F(ChannelTest, ApplySendsChannelsByWindowScaleBeforeOffsetOrFollowsHeldMark
 }
 
 #if QX_HAVE_SIM
+using qxtest::SimEndToEnd;
+
 // Over loopback TCP: the instrument keeps volts/div on its 1-2-5 steps per
 // unit of its probe factor, and the read-back brings that back.
-TEST_F(ChannelTest, ScaleAndProbeReachTheSimulatedInstrument) {
-  qxsim::Instrument instrument;
-  qxsim::Server server{instrument};
-  QxTcpSocket tcp;
-  const int port = server.Start("127.0.0.1", 0);
-  ASSERT_TRUE(port > 0 && tcp.Connect("127.0.0.1", static_cast<unsigned short>(port), 1000));
-  QxMsgInit(&main, &setup, &rgn, &pos, &tcp);
-  QxSetSleepHook([](DWORD ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms <= 10 ? 1 : 0)); });
+TEST_F(SimEndToEnd, ChannelScaleAndProbeReachTheInstrument) {
   ASSERT_TRUE(QxInitSystem());
   RunFloat(CMD_CHANNEL, CTL_CH_SCALE, 0.4f);
   EXPECT_EQ(setup.ChanScale[0], 0.5f);
   RunFloat(CMD_CHANNEL, CTL_CH_PROBE, 2.0f);
   RunFloat(CMD_CHANNEL, CTL_CH_SCALE, 0.4f);  // 0.2 V/div at the probe's input
   EXPECT_EQ(setup.ChanScale[0], 0.4f);
-  EXPECT_EQ(instrument.GetCounters().errors, 0u);
+  EXPECT_EQ(instrument_.GetCounters().errors, 0u);
 }
 #endif
 

@@ -8,11 +8,7 @@
 #include "support/fakes.h"
 
 #if QX_HAVE_SIM
-#include <chrono>
-#include <thread>
-
-#include "sim/instrument.h"
-#include "sim/server.h"
+#include "support/sim_link.h"
 #endif
 
 namespace {
@@ -92,48 +88,29 @@ TEST_F(RunControlTest, KeysAndReportedStates) {
 }
 
 #if QX_HAVE_SIM
-void ShortWait(DWORD ms) {
-  if (ms <= 10) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
-
-class RecordingTcp : public QxTcpSocket {
- public:
-  int Send(const char* data, int length) override {
-    sent.emplace_back(data, static_cast<std::size_t>(length > 0 ? length - 2 : 0));  // without "\r" NUL
-    return QxTcpSocket::Send(data, length);
-  }
-  Lines sent;
-};
+using qxtest::SimEndToEnd;
 
 // STOP then RUN in a rolling display against the simulated instrument.
-TEST_F(RunControlTest, StopThenRunRollingAgainstTheSimulator) {
-  qxsim::Instrument instrument;
-  qxsim::Server server{instrument};
-  const int port = server.Start("127.0.0.1", 0);
-  ASSERT_GT(port, 0);
-  RecordingTcp tcp;
-  ASSERT_TRUE(tcp.Connect("127.0.0.1", static_cast<unsigned short>(port), 1000));
-  QxMsgInit(&main, &setup, &rgn, &pos, &tcp);
-  QxSetSleepHook(&ShortWait);
-  instrument.Execute(":TIMEBASE:FORMAT ROLLING");
-  instrument.Execute(":TIMEBASE:SCALE 0.1");
+TEST_F(SimEndToEnd, StopThenRunRolling) {
+  instrument_.Execute(":TIMEBASE:FORMAT ROLLING");
+  instrument_.Execute(":TIMEBASE:SCALE 0.1");
   ASSERT_TRUE(QxInitSystem());
   ASSERT_EQ(setup.TimeFormat, 2);
 
-  tcp.sent.clear();
+  tcp_.sent.clear();
   Run(CMD_RUN_CONTROL, CTL_STOP);
-  EXPECT_EQ(tcp.sent, (Lines{":STOP", ":STOP"}));       // a rolling acquisition needs two
+  EXPECT_EQ(tcp_.sent, (Lines{":STOP", ":STOP"}));      // a rolling acquisition needs two
   ASSERT_EQ(ReadSetup(":SETUP:DSO?", dso.Bytes), 780);  // answered after the lines before it
   EXPECT_EQ(dso.Bytes[0x00], 0);                        // RunState
 
-  tcp.sent.clear();
+  tcp_.sent.clear();
   Run(CMD_RUN_CONTROL, CTL_RUN);
-  EXPECT_EQ(tcp.sent,
+  EXPECT_EQ(tcp_.sent,
             Join({":CLEARUSB", ":TIMEBASE:OFFSET 0", ":TIMEBASE:SCALE 0.499999998", ":RUN"}, kReadBack));
   ASSERT_EQ(ReadSetup(":SETUP:DSO?", dso.Bytes), 780);
   EXPECT_EQ(dso.Bytes[0x00], 1);                               // RunState
   EXPECT_EQ(qx::LoadI64(dso.Bytes + 0x13C), 500'000'000'000);  // TimeScalePs: 500 ms/div
-  EXPECT_EQ(instrument.GetCounters().errors, 0u);
+  EXPECT_EQ(instrument_.GetCounters().errors, 0u);
 }
 #endif
 

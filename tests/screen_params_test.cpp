@@ -6,11 +6,7 @@
 #include "le_bytes.h"
 #include "support/fakes.h"
 #if QX_HAVE_SIM
-#include <chrono>
-#include <thread>
-
-#include "sim/instrument.h"
-#include "sim/server.h"
+#include "support/sim_link.h"
 #endif
 
 namespace {
@@ -159,29 +155,15 @@ TEST_F(ScreenParamsTest, UsbRereadFailuresSkipTheirSteps) {
 }
 
 #if QX_HAVE_SIM
-// The library's 10 ms reply waits really wait a little, so the server thread
-// gets to answer.
-void ShortWait(DWORD ms) {
-  if (ms <= 10) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
+using qxtest::SimEndToEnd;
 
 // Over loopback TCP: the rates the instrument applied at 1 ms/div, and the
 // running window they give.
-TEST_F(ScreenParamsTest, RatesFromTheSimulatedInstrument) {
-  qxsim::Instrument instrument;
-  qxsim::Server server{instrument};
-  const int port = server.Start("127.0.0.1", 0);
-  ASSERT_GT(port, 0) << server.LastError();
-  QxTcpSocket tcp;
-  ASSERT_TRUE(tcp.Connect("127.0.0.1", static_cast<unsigned short>(port), 1000));
-  QxMsgInit(&main, &setup, &rgn, &pos, &tcp);
-  QxSetSleepHook(&ShortWait);
-
+TEST_F(SimEndToEnd, ScreenRatesFromTheInstrument) {
   ASSERT_GT(WriteCommand(":TIMEBASE:SCALE 0.001"), 0);
   GetAcqSaRate();
-  const std::vector<std::uint8_t> block = instrument.Block(qxsim::BlockId::Dso);
-  EXPECT_EQ(setup.AcqSampleRate, qx::LoadF32(&block[0x160]));
-  EXPECT_EQ(setup.AcqMemDepth, qx::LoadU32(&block[0x1CC]));
+  EXPECT_EQ(setup.AcqSampleRate, qx::LoadF32(Dso(0x160)));
+  EXPECT_EQ(setup.AcqMemDepth, qx::LoadU32(Dso(0x1CC)));
   ASSERT_EQ(setup.AcqSampleRate, 2e5f);  // 4096 points over 14 ms, floored to 1-2-5
   ASSERT_EQ(setup.AcqMemDepth, 4096u);
 
@@ -190,7 +172,6 @@ TEST_F(ScreenParamsTest, RatesFromTheSimulatedInstrument) {
   setup.TimeScalePs = 1'000'000'000;
   GetRunScreenPara();
   EXPECT_EQ(Drawn(pos.Window[POS_MAIN]), (std::vector<int>{648, 3444, 0, 699, 0, 699}));
-  server.Stop();
 }
 #endif
 

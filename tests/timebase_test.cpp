@@ -211,32 +211,15 @@ TEST_F(TimebaseTest, AppliersSendWhatTheHostEdited) {
 }  // namespace
 
 #if QX_HAVE_SIM
-#include <chrono>
-#include <thread>
-
-#include "sim/instrument.h"
-#include "sim/server.h"
+#include "support/sim_link.h"
 
 namespace {
 
-void ShortWait(DWORD ms) {
-  qxtest::RecordSleep(ms);
-  if (ms <= 10) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
+using qxtest::SimEndToEnd;
 
 // The instrument's own floor of 2 ns/div comes back through the read-back,
 // and DELAYED, which it refuses there, is undone with its message.
-TEST_F(TimebaseTest, SimulatorHoldsTimeDivAndRefusesDelayedAtItsFloor) {
-  qxsim::Instrument instrument;
-  qxsim::Server server{instrument};
-  const int port = server.Start("127.0.0.1", 0);
-  ASSERT_GT(port, 0);
-  QxTcpSocket tcp;
-  ASSERT_TRUE(tcp.Connect("127.0.0.1", static_cast<unsigned short>(port), 1000));
-  setup.TimeScaleLimit = 0;
-  QxMsgInit(&main, &setup, &rgn, &pos, &tcp);
-  QxSetSleepHook(&ShortWait);
-
+TEST_F(SimEndToEnd, InstrumentHoldsTimeDivAndRefusesDelayedAtItsFloor) {
   SetMsgVarDouble(1e-9);
   Run(CMD_TIMEBASE, CTL_TIMEBASE_SCALE);
   EXPECT_EQ(Value(setup.TimeScalePs), 2'000);
@@ -246,7 +229,6 @@ TEST_F(TimebaseTest, SimulatorHoldsTimeDivAndRefusesDelayedAtItsFloor) {
   Run(CMD_TIMEBASE, CTL_TIMEBASE_MODE);
   EXPECT_EQ(setup.DelayedOn, 0);
   EXPECT_STREQ(setup.ErrorText, "Function not available at lower limit scale");
-  QxMsgInit(nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 
 }  // namespace

@@ -7,11 +7,7 @@
 #include "support/fakes.h"
 
 #if QX_HAVE_SIM
-#include <chrono>
-#include <thread>
-
-#include "sim/instrument.h"
-#include "sim/server.h"
+#include "support/sim_link.h"
 #endif
 
 namespace {
@@ -291,36 +287,25 @@ TEST_F(TriggerTest, LevelValueAndUnitOfTheTrigger) {
 }
 
 #if QX_HAVE_SIM
+using qxtest::SimEndToEnd;
+
 // Over loopback TCP against the simulated instrument: what the instrument
 // applies comes back into the records.
-TEST_F(TriggerTest, EndToEndLevelsReadBackFromTheInstrument) {
-  qxsim::Instrument instrument;
-  qxsim::Server server{instrument};
-  QxTcpSocket tcp;
-  const int port = server.Start("127.0.0.1", 0);
-  ASSERT_GT(port, 0) << server.LastError();
-  ASSERT_TRUE(tcp.Connect("127.0.0.1", static_cast<unsigned short>(port), 1000));
-  QxMsgInit(&main, &setup, &rgn, &pos, &tcp);
-  QxSetSleepHook([](DWORD ms) {  // the reply waits really wait a little, for the server thread
-    qxtest::RecordSleep(ms);
-    if (ms <= 10) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  });
-  setup.Connected = 1;
+TEST_F(SimEndToEnd, TriggerLevelsReadBackFromTheInstrument) {
+  setup.ChanScale[0] = setup.ChanScale[1] = 1.0f;
   setup.ChanProbe[0] = setup.ChanProbe[1] = 1.0f;
-  instrument.Feed(":CHANNEL1:SCALE 1\r:CHANNEL2:SCALE 0.1\r");
+  instrument_.Feed(":CHANNEL1:SCALE 1\r:CHANNEL2:SCALE 0.1\r");
 
   RunFloat(CMD_TRIGGER, CTL_EDGE_LEVEL, 1.23f);
-  EXPECT_EQ(Line(), ":TRIGGER:EDGE:LEVEL 1.230000");
+  EXPECT_EQ(std::string(Command.CmdString), ":TRIGGER:EDGE:LEVEL 1.230000");
   EXPECT_EQ(setup.TrigEdgeLevel, 1.23f);
   // The records think CH2 is at 1 V/div; the instrument holds the level to
   // its 0.1 V/div, and the read-back takes that over.
   RunInt(CMD_TRIGGER, CTL_ALT_SOURCE, 1);
   RunFloat(CMD_TRIGGER, CTL_ALT_EDGE_LEVEL, 0.9f, 1);
-  EXPECT_EQ(Line(), ":TRIGGER:ALTERNATION:EDGE:LEVEL 0.900000");
+  EXPECT_EQ(std::string(Command.CmdString), ":TRIGGER:ALTERNATION:EDGE:LEVEL 0.900000");
   EXPECT_FLOAT_EQ(setup.AltEdgeLevel[1], 0.6f);
-  EXPECT_EQ(instrument.GetCounters().errors, 0u);
-  QxMsgInit(nullptr, nullptr, nullptr, nullptr, nullptr);
-  server.Stop();
+  EXPECT_EQ(instrument_.GetCounters().errors, 0u);
 }
 #endif
 

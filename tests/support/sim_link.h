@@ -25,6 +25,16 @@ inline void ShortWait(DWORD ms) {
 
 inline std::string Text(const BYTE* p) { return reinterpret_cast<const char*>(p); }
 
+// A real socket that also keeps each line it sends, without its "\r" and NUL.
+class RecordingTcp : public QxTcpSocket {
+ public:
+  int Send(const char* data, int length) override {
+    sent.emplace_back(data, static_cast<std::size_t>(length > 0 ? length - 2 : 0));
+    return QxTcpSocket::Send(data, length);
+  }
+  std::vector<std::string> sent;
+};
+
 class SimEndToEnd : public LibraryTest {
  protected:
   void SetUp() override {
@@ -47,7 +57,7 @@ class SimEndToEnd : public LibraryTest {
   qxsim::Instrument instrument_;
   qxsim::Server server_{instrument_};
   qxsim::UsbDevice device_{instrument_};
-  QxTcpSocket tcp_;
+  RecordingTcp tcp_;
   std::vector<std::uint8_t> dso_;
 };
 
