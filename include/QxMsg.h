@@ -718,7 +718,7 @@ constexpr unsigned int CTL_TRACK_ON = 0x8D0;   // value 0 cursor A, 1 B
 enum QxVarType { QX_VAR_NONE, QX_VAR_BOOL, QX_VAR_BYTE, QX_VAR_INT, QX_VAR_UINT, QX_VAR_FLOAT, QX_VAR_DOUBLE,
                  QX_VAR_INT64 };
 enum QxSlotKind { QX_SLOT_NONE, QX_SLOT_CHANNEL, QX_SLOT_MATH, QX_SLOT_REF, QX_SLOT_DIGITAL, QX_SLOT_GROUP,
-                  QX_SLOT_ALT_CHANNEL, QX_SLOT_CURSOR };
+                  QX_SLOT_ALT_CHANNEL };
 struct QxControlInfo {
   QxVarType varType;
   QxSlotKind slot;

@@ -27,7 +27,6 @@ constexpr SlotRow kSlots[] = {
     {Slot::Digital, QX_SLOT_DIGITAL, 16, ":DIGITAL", 0},
     {Slot::Group, QX_SLOT_GROUP, 2, nullptr, 0},
     {Slot::AltChannel, QX_SLOT_ALT_CHANNEL, 2, nullptr, 0},
-    {Slot::Cursor, QX_SLOT_CURSOR, 2, nullptr, 0},
     {Slot::AltTimebase, QX_SLOT_ALT_CHANNEL, 2, ":TRIGGER:ALTERNATION:CHANNEL", 1},
 };
 

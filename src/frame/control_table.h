@@ -29,7 +29,7 @@ enum class Var : std::uint8_t { None, Bool, Byte, Int, Uint, Float, Double, Int6
 // nothing. A channel is never out of range: 0 is CH1, any other value CH2.
 // AltChannel and AltTimebase both name an alternate-trigger channel; only
 // the time base's commands carry it (":TRIGGER:ALTERNATION:CHANNEL2").
-enum class Slot : std::uint8_t { None, Channel, Math, Ref, Digital, Group, AltChannel, Cursor, AltTimebase };
+enum class Slot : std::uint8_t { None, Channel, Math, Ref, Digital, Group, AltChannel, AltTimebase };
 
 // How the stored value becomes the command's argument (ParamString).
 enum class Arg : std::uint8_t {
