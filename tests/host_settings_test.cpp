@@ -9,13 +9,7 @@
 
 namespace {
 
-class HostSettingsTest : public qxtest::LibraryTest {
- protected:
-  void Status(const char* text) {
-    EXPECT_STREQ(setup.ErrorText, text);
-    setup.ErrorText[0] = '\0';
-  }
-};
+using HostSettingsTest = qxtest::LibraryTest;
 
 TEST_F(HostSettingsTest, MeasurementListKeepsTheNewestThree) {
   const struct {

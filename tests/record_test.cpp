@@ -23,13 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class RecordTest : public qxtest::LibraryTest {
- protected:
-  void Status(const char* text) {
-    EXPECT_STREQ(setup.ErrorText, text);
-    setup.ErrorText[0] = '\0';
-  }
-};
+using RecordTest = qxtest::LibraryTest;
 
 // The file keeps the record as it stood while recording.
 TEST_F(RecordTest, StopWritesTheFileOrBreaksOff) {

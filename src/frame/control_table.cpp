@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "convert.h"
 #include "frame/command_text.h"
 #include "frame/handlers.h"
 
@@ -59,14 +60,6 @@ bool IsNaN(const ControlRow& row, const Control& c) {
   return (row.reads == Var::Float && std::isnan(c.f)) || (row.reads == Var::Double && std::isnan(c.d));
 }
 
-// %d of an argument held as a double: saturating, NaN as 0.
-int ArgAsInt(double arg) {
-  if (std::isnan(arg)) return 0;
-  if (arg >= 2147483647.0) return 2147483647;
-  if (arg <= -2147483648.0) return -2147483647 - 1;
-  return static_cast<int>(arg);
-}
-
 void FormatArgument(const ControlRow& row, const Control& c) {
   CString& param = Command.ParamString;
   switch (row.format) {
@@ -76,7 +69,7 @@ void FormatArgument(const ControlRow& row, const Control& c) {
     case Arg::Fixed8: param.Format("%0.8f", c.arg); break;
     case Arg::Fixed9: param.Format("%0.9f", c.arg); break;
     case Arg::Fixed42: param.Format("%4.2f", c.arg); break;
-    case Arg::Int: param.Format("%d", ArgAsInt(c.arg)); break;
+    case Arg::Int: param.Format("%d", TruncateTo<int>(c.arg)); break;
     case Arg::OnOff: param = c.arg == 1 ? "ON" : "OFF"; break;
     case Arg::Words: {
       const double code = c.arg;

@@ -112,6 +112,11 @@ class LibraryTest : public ::testing::Test {
   void RunFloat(unsigned long cmd, unsigned int ctrl, float v, long value = 0);
   void RunBool(unsigned long cmd, unsigned int ctrl, bool v, long value = 0);
   void UseUsb() { setup.InterfaceType = 0; }
+  // The status message raised since the last check, which it then clears.
+  void Status(const char* text) {
+    EXPECT_STREQ(setup.ErrorText, text);
+    setup.ErrorText[0] = '\0';
+  }
   // The host's 700 x 400 waveform window, split in two equal halves.
   void UseStandardWindows() {
     rgn.MainWaveRect = CRect(0, 0, 700, 400);
