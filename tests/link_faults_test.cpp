@@ -6,15 +6,18 @@
 // a read-back called whole holds this command's replies, and the command
 // after a faulty one finds the link back in step.
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "frame/state.h"
 #include "le_bytes.h"
 #include "link/link_state.h"
 #include "support/fakes.h"
+#include "support/loopback_peer.h"
 
 namespace {
 
@@ -171,6 +174,40 @@ TEST_F(LinkFaults, CopiesNeverHoldAnotherReplyAndTheLinkFindsItsStep) {
   }
   EXPECT_GT(faulty, 150);  // most trials met a fault
   EXPECT_GT(closes, 20);
+}
+
+// An instrument that takes the query and closes without answering: a real
+// TCP link sees the close, so neither the reply wait nor the quiet wait
+// before the next query runs to its bound. Each 10 ms step really waits
+// 1 ms, so the close reaches the socket well within the 300 steps.
+int g_replySteps = 0;
+void CountStep(DWORD ms) {
+  if (ms != qx::kReplyWaitStepMs) return;
+  ++g_replySteps;
+  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+TEST_F(LinkFaults, AQueryInFlightWhenThePeerClosesEndsAtTheClose) {
+  qxtest::Peer peer([](int fd) {
+    char query[13];
+    for (std::size_t got = 0; got < sizeof query;) {
+      const ssize_t n = ::recv(fd, query + got, sizeof query - got, 0);
+      if (n <= 0) return;
+      got += static_cast<std::size_t>(n);
+    }
+  });
+  QxTcpSocket tcp;
+  ASSERT_TRUE(tcp.Connect("127.0.0.1", peer.port(), 1000));
+  QxMsgInit(&main, &setup, &rgn, &pos, &tcp);
+  QxSetSleepHook(&CountStep);
+  g_replySteps = 0;
+  BYTE reply[256] = {};
+  EXPECT_LE(ReadCommand(":SETUP:DSO?", reply), 0);
+  EXPECT_LT(g_replySteps, qx::kReplyWaitTries / 2);
+  EXPECT_FALSE(tcp.IsConnected());
+  g_replySteps = 0;
+  EXPECT_LE(ReadCommand("*IDN?", reply), 0);
+  EXPECT_EQ(g_replySteps, 0);
 }
 
 }  // namespace

@@ -36,6 +36,14 @@ constexpr int kLargestBlock = layout::dso::kSize;
 char gDrainBuffer[kDrainBufferBytes];
 
 CWinSocket& Socket() { return *Frame.Socket; }
+
+// A real TCP link knows when its peer has closed: no reply can come after
+// that, so no wait goes on for one. A host's own socket cannot tell, and is
+// waited on to the bound.
+bool PeerGone() {
+  const auto* tcp = dynamic_cast<const QxTcpSocket*>(&Socket());
+  return tcp && !tcp->IsConnected();
+}
 bool IsUsb() { return Setup().InterfaceType == 0; }
 
 DWORD PacingMs(const CString& line) {
@@ -64,7 +72,7 @@ void LanDrain() {
   const bool stale = socket.Receive(gDrainBuffer, kDrainBufferBytes) >= 0;
   if (!stale && !Link.OutOfStep) return;
   int quiet = 0;
-  for (int round = 0; round < kReplyWaitTries && quiet < kQuietTries; ++round) {
+  for (int round = 0; round < kReplyWaitTries && quiet < kQuietTries && !PeerGone(); ++round) {
     quiet = socket.Receive(gDrainBuffer, kDrainBufferBytes) > 0 ? 0 : quiet + 1;
     Sleep(kReplyWaitStepMs);
   }
@@ -83,7 +91,7 @@ Gathered Gather(BYTE* into, int want, int& triesLeft) {
   char* buffer = reinterpret_cast<char*>(into);
   Gathered g{0, Socket().Receive(buffer, want)};
   if (g.last > 0) g.bytes = g.last < want ? g.last : want;
-  while (g.bytes < want && triesLeft > 0) {
+  while (g.bytes < want && triesLeft > 0 && !PeerGone()) {
     --triesLeft;
     g.last = Socket().Receive(buffer + g.bytes, want - g.bytes);
     Sleep(kReplyWaitStepMs);
