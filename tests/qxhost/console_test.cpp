@@ -47,7 +47,6 @@ TEST(ConsoleTest, SlotPlaceholdersAndTheirBounds) {
       {"ch scale 1", "", 0, ""},
       {"chx scale 1", "", 0, ""},
       {"alt ch2 edge level 0", "alt ch# edge level", 1, ""},
-      {"d0 on", "d#", 0, ""},
       {"d15 pos 1", "d# pos", 15, ""},
       {"pattern group2 high", "pattern group#", 1, ""},
       {"la group2 on", "la group2", 0, ""},
