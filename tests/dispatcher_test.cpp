@@ -56,15 +56,8 @@ TEST_F(DispatcherTest, SendsOnlyWhereTheRouteSaysAndReadsBack) {
   }
 }
 
-TEST_F(DispatcherTest, NotConnectedKeepsTheChangeSendsNothingAndStillNotifies) {
-  setup.Connected = 0;
-  SetMsgVarbool(true);
-  Run(CMD_SELFCAL, 0, 0, &wndA);
-  EXPECT_EQ(setup.SelfCalEnable, 1);
-  EXPECT_TRUE(socket.sent.empty());
-  EXPECT_EQ(AllMessages(), (std::vector<WindowMessage>{{&main, 0xC35, 0, 0}, {&wndA, CMD_SELFCAL, 0, 0}}));
-}
-
+// Not connected throughout: self-calibration, a command that would send,
+// keeps its change, sends nothing and still notifies.
 TEST_F(DispatcherTest, NotifiesMainWindowThenNamedWindowsThenStatus) {
   struct Case {
     const char* name;
@@ -86,9 +79,12 @@ TEST_F(DispatcherTest, NotifiesMainWindowThenNamedWindowsThenStatus) {
       {"status message last", CMD_ACQUIRE, 0x777, 0, false, false, true,
        {{&main, 0xC35, 0x777, 0}, {&wndA, CMD_ACQUIRE, 0x777, 0}, {&wndB, CMD_ACQUIRE, 0x777, 0},
         {&main, 0xC35, CTL_STATUS_MESSAGE, 0}}},
+      {"self-calibration", CMD_SELFCAL, 0, 0, false, false, false,
+       {{&main, 0xC35, 0, 0}, {&wndA, CMD_SELFCAL, 0, 0}, {&wndB, CMD_SELFCAL, 0, 0}}},
       // clang-format on
   };
   setup.Connected = 0;
+  SetMsgVarbool(true);
   for (const Case& c : cases) {
     qxtest::RecordingWindow a, b;
     if (c.destroyA) a.DestroyWindow();
@@ -103,6 +99,8 @@ TEST_F(DispatcherTest, NotifiesMainWindowThenNamedWindowsThenStatus) {
     }
     EXPECT_EQ(AllMessages(), expected) << c.name;
   }
+  EXPECT_EQ(setup.SelfCalEnable, 1);
+  EXPECT_TRUE(socket.sent.empty());
 }
 
 TEST_F(DispatcherTest, CursorModeKeysAndTheirRefusalInXY) {
@@ -156,42 +154,28 @@ TEST_F(DispatcherTest, CursorCommandsAndApplyViewSetTheirFlagsFirst) {
   EXPECT_EQ(setup.AutoFlag1, 0);
 }
 
-TEST_F(DispatcherTest, CmdBusyFromStartToEnd) {
-  std::vector<int> busy;
-  main.onMessage = [&](UINT, WPARAM, LPARAM) { busy.push_back(rgn.CmdBusy); };
+// Messages raised between commands (a host may call a validator directly):
+// the last text, handed over once by the next command after its own
+// notification; CmdBusy holds through both.
+TEST_F(DispatcherTest, StatusRaisedBetweenCommandsIsHandedOverOnceByTheNext) {
   setup.Connected = 0;
-  SetSystemError("Position at lower limit");
-  Run(CMD_ACQUIRE, 0x999);
-  EXPECT_EQ(busy, (std::vector<int>{1, 1}));
-  EXPECT_EQ(rgn.CmdBusy, 0);
-}
-
-TEST_F(DispatcherTest, StatusMessagesAreHandedOverOncePerCommand) {
-  setup.Connected = 0;
-  // Two messages in one command: the second text, one notification.
   qx::RaiseStatus(qx::Msg::NotAvailableAltTrigger);
-  qx::RaiseStatus(qx::Msg::NotAvailable);
-  EXPECT_STREQ(setup.ErrorText, "Function not available");
-  EXPECT_EQ(rgn.ErrorPending, 1);
-  Run(CMD_ACQUIRE, 0x999);
-  EXPECT_EQ(rgn.ErrorPending, 0);
-  EXPECT_EQ(rgn.ErrorShown, 1);
-  EXPECT_EQ(main.messages.back(), (WindowMessage{&main, 0xC35, CTL_STATUS_MESSAGE, 0}));
-  // The next command has nothing to hand over.
-  main.messages.clear();
-  Run(CMD_ACQUIRE, 0x999);
-  EXPECT_EQ(main.messages.size(), 1u);
-}
-
-TEST_F(DispatcherTest, ValidatorCalledBetweenCommandsIsReportedByTheNextOne) {
-  setup.Connected = 0;
   EXPECT_EQ(ValidateCHScale(20.0f, 1.0f), 10.0f);
+  EXPECT_STREQ(setup.ErrorText, "Volts/Div at upper limit");
   EXPECT_EQ(rgn.ErrorPending, 1);
   EXPECT_TRUE(main.messages.empty());
+  std::vector<int> busy;
+  main.onMessage = [&](UINT, WPARAM, LPARAM) { busy.push_back(rgn.CmdBusy); };
   Run(CMD_CURSOR_MODE, 0x999);
   EXPECT_EQ(main.messages,
             (std::vector<WindowMessage>{{&main, 0xC35, 0x999, 0}, {&main, 0xC35, CTL_STATUS_MESSAGE, 0}}));
-  EXPECT_STREQ(setup.ErrorText, "Volts/Div at upper limit");
+  EXPECT_EQ(busy, (std::vector<int>{1, 1}));
+  EXPECT_EQ(rgn.CmdBusy, 0);
+  EXPECT_EQ(rgn.ErrorPending, 0);
+  EXPECT_EQ(rgn.ErrorShown, 1);
+  main.messages.clear();
+  Run(CMD_ACQUIRE, 0x999);
+  EXPECT_EQ(main.messages.size(), 1u);
 }
 
 TEST_F(DispatcherTest, SetSystemErrorCopiesExactlyTheMessage) {

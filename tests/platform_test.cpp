@@ -187,10 +187,10 @@ TEST(Sleep, HookRecordsAndNullRestoresRealSleep) {
   EXPECT_EQ(qxtest::Sleeps().size(), 2u);
 }
 
+// Installing a panel is what every USB test does; this is the one without.
 TEST(PanelUsb, EveryCallFailsWithNoDeviceInstalled) {
   qxtest::ScriptedUsb scripted;
   QxSetPanelUsb(&scripted);
-  EXPECT_EQ(&qx::PanelUsb(), &scripted);
   QxSetPanelUsb(nullptr);
   QxPanelUsb& usb = qx::PanelUsb();
   BYTE buffer[8] = {};

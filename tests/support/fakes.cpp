@@ -77,14 +77,6 @@ std::vector<std::string> ScriptedSocket::SentTexts() const {
   return texts;
 }
 
-namespace {
-std::string Hex(BYTE b) {
-  char text[4];
-  std::snprintf(text, sizeof text, "%02X", b);
-  return text;
-}
-}  // namespace
-
 int ScriptedUsb::UsbRead(UINT, int phase, int count, BYTE* buffer) {
   calls.push_back("read " + std::to_string(phase) + " " + std::to_string(count));
   if (!readOk || replies.empty()) return 0;
@@ -99,7 +91,9 @@ int ScriptedUsb::UsbRead(UINT, int phase, int count, BYTE* buffer) {
 }
 
 int ScriptedUsb::UsbWriteByte(UINT, BYTE value) {
-  calls.push_back("write " + Hex(value));
+  char hex[3];
+  std::snprintf(hex, sizeof hex, "%02X", value);
+  calls.push_back(std::string("write ") + hex);
   if (acceptBytes == 0) return 0;
   if (acceptBytes > 0) --acceptBytes;
   written += static_cast<char>(value);
