@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "frame/state.h"
 #include "frame/control_ids.h"
+#include "frame/state.h"
 #include "support/fakes.h"
 
 namespace {
