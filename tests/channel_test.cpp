@@ -15,6 +15,7 @@
 namespace {
 
 using Lines = std::vector<std::string>;
+using Points = std::vector<CPoint>;
 
 class ChannelTest : public qxtest::LibraryTest {
  protected:
@@ -62,11 +63,10 @@ TEST_F(ChannelTest, EachControlSendsItsLine) {
 TEST_F(ChannelTest, WhileRecordingOrPlayingOnlyTheDisplayChanges) {
   for (std::int32_t state : {1, 2, 3}) {
     setup.RecordState = state;
-    setup.ErrorText[0] = '\0';
     socket.sent.clear();
     RunFloat(CMD_CHANNEL, CTL_CH_SCALE, 0.5f);
     EXPECT_EQ(setup.ChanScale[0], 1.0f);
-    EXPECT_STREQ(setup.ErrorText, "Function not available");
+    Status("Function not available");
     RunBool(CMD_CHANNEL, CTL_CH_DISPLAY, true);
     EXPECT_EQ(Sent(), Lines{":CHANNEL1:DISPLAY ON"});
   }
@@ -113,8 +113,8 @@ TEST_F(ChannelTest, MarkersFollowTheLayoutFirstMatchWins) {
   } cases[] = {
       {CTL_CH_SCALE, 1, [](_QX_SETUP& s) { s.DelayedOn = 1; }, no, upper, lower, no},
       {CTL_CH_OFFSET, 1, [](_QX_SETUP& s) { s.TrigType = TRIG_ALTERNATION; }, no, no, lower, no},
-      {CTL_CH_SCALE, 0, [](_QX_SETUP& s) { s.TrigType = TRIG_ALTERNATION; }, main, no, no,
-       no},  // offset-only row
+      // The offset-only row.
+      {CTL_CH_SCALE, 0, [](_QX_SETUP& s) { s.TrigType = TRIG_ALTERNATION; }, main, no, no, no},
       {CTL_CH_OFFSET, 0, [](_QX_SETUP& s) { s.TimeFormat = s.DelayedOn = 1; }, no, no, no, CPoint(400, 200)},
       {CTL_CH_SCALE, 0, [](_QX_SETUP& s) { s.HoldMarkers = 1; }, no, no, no, no},
   };
@@ -126,10 +126,9 @@ TEST_F(ChannelTest, MarkersFollowTheLayoutFirstMatchWins) {
     setup.ChanProbe[c.ch] = setup.ChanScale[c.ch] = setup.ChanOffset[c.ch] = 1.0f;
     c.layout(setup);
     RunFloat(CMD_CHANNEL, c.ctrl, 1.0f, c.ch);
-    EXPECT_EQ(rgn.ChanOffsetPtMain[c.ch], c.mainPt);
-    EXPECT_EQ(rgn.ChanOffsetPtUpper[c.ch], c.upperPt);
-    EXPECT_EQ(rgn.ChanOffsetPtLower[c.ch], c.lowerPt);
-    EXPECT_EQ(rgn.TrigMarkMain, c.trigMark);
+    EXPECT_EQ((Points{rgn.ChanOffsetPtMain[c.ch], rgn.ChanOffsetPtUpper[c.ch], rgn.ChanOffsetPtLower[c.ch],
+                      rgn.TrigMarkMain}),
+              (Points{c.mainPt, c.upperPt, c.lowerPt, c.trigMark}));
   }
 }
 
@@ -137,26 +136,21 @@ TEST_F(ChannelTest, ApplySendsChannelsByWindowScaleBeforeOffsetOrFollowsHeldMark
   setup.ChanScale[1] = 0.1f;
   setup.ChanOffset[0] = 5.0f;  // within +-40 V at 1 V/div
   setup.ChanOffset[1] = 9.0f;  // beyond +-2 V at 0.1 V/div
-  const Lines both = {":CHANNEL1:SCALE 1.000000", ":CHANNEL1:OFFSET 5.000000", ":CHANNEL2:SCALE 0.100000",
-                      ":CHANNEL2:OFFSET 2.000000"};
-  Lines bothThenTimebases = both;
-  for (const char* line : {":TIMEBASE:SCALE 0.000000000", ":TIMEBASE:OFFSET 0.000000000",
-                           ":TIMEBASE:DELAYED:SCALE 0.000000000", ":TIMEBASE:DELAYED:OFFSET 0.000000000"})
-    bothThenTimebases.push_back(line);
-  struct Case {
+  const struct {
     unsigned int ctrl;
     long value;
     std::int32_t window;
     Lines lines;
   } cases[] = {
+      // clang-format off
       {CTL_APPLY_OFFSETS, 3, 2, {":CHANNEL2:OFFSET 2.000000", ":TIMEBASE:DELAYED:OFFSET 0.000000000"}},
-      {CTL_APPLY_SCALES, 0, 1, bothThenTimebases},
-      {CTL_APPLY_SCALES,
-       0,
-       2,
-       {":TIMEBASE:DELAYED:SCALE 0.000000000", ":TIMEBASE:DELAYED:OFFSET 0.000000000"}},
+      {CTL_APPLY_SCALES, 0, 1, {":CHANNEL1:SCALE 1.000000", ":CHANNEL1:OFFSET 5.000000", ":CHANNEL2:SCALE 0.100000",
+        ":CHANNEL2:OFFSET 2.000000", ":TIMEBASE:SCALE 0.000000000", ":TIMEBASE:OFFSET 0.000000000",
+        ":TIMEBASE:DELAYED:SCALE 0.000000000", ":TIMEBASE:DELAYED:OFFSET 0.000000000"}},
+      {CTL_APPLY_SCALES, 0, 2, {":TIMEBASE:DELAYED:SCALE 0.000000000", ":TIMEBASE:DELAYED:OFFSET 0.000000000"}},
+      // clang-format on
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.window);
     socket.sent.clear();
     rgn.ActiveWindow = c.window;

@@ -56,13 +56,12 @@ TEST_F(CursorsTest, PositionsAreHeldBetweenTheCursorLimits) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.position);
-    setup.ErrorText[0] = '\0';
     rgn.RefreshWave = 0;
     RunFloat(CMD_CURSOR_MANUAL, c.ctrl, c.position, 0);
     const bool x = c.ctrl == CTL_CURSOR_X_POS;
     EXPECT_NEAR(x ? setup.CursorXA : setup.CursorYA, c.stored, 1e-5);
     EXPECT_EQ(x ? rgn.CursorXAPtMain.x : rgn.CursorYAPtMain.y, c.pixel);
-    EXPECT_STREQ(setup.ErrorText, c.status);
+    Status(c.status);
     EXPECT_EQ(rgn.RefreshWave, 1);
   }
   RunFloat(CMD_CURSOR_MANUAL, CTL_CURSOR_X_POS, 1.0f, 2);  // neither A nor B
@@ -97,13 +96,12 @@ TEST_F(CursorsTest, SourcesAndSwitches) {
   setup.TrackSourceB = 1;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.ctrl);
-    setup.ErrorText[0] = '\0';
     rgn.RefreshWave = 0;
     setup.LaEnable = c.laEnable;
     RunInt(c.cmd, c.ctrl, c.v, c.value);
     EXPECT_EQ(c.field ? *c.field : 0, c.expected);
     EXPECT_EQ(rgn.RefreshWave, c.refreshed ? 1 : 0);
-    EXPECT_STREQ(setup.ErrorText, c.status);
+    Status(c.status);
   }
   EXPECT_EQ(setup.CursorYOn, 1);  // the low byte of the flag
   EXPECT_EQ(setup.TrackBOn, 0);

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/state.h"
 #include "frame/control_ids.h"
+#include "frame/state.h"
 #include "support/fakes.h"
 #if QX_HAVE_SIM
 #include "support/sim_link.h"
@@ -15,13 +15,8 @@
 namespace {
 
 using Texts = std::vector<std::string>;
-const Texts kReadBack = {":SETUP:DSO?", ":SETUP:LA?", ":SETUP:ALT?"};
 
-Texts WithReadBack(const std::string& line) {
-  Texts t = {line};
-  t.insert(t.end(), kReadBack.begin(), kReadBack.end());
-  return t;
-}
+Texts WithReadBack(const std::string& line) { return {line, ":SETUP:DSO?", ":SETUP:LA?", ":SETUP:ALT?"}; }
 
 class LogicAnalyzerTest : public qxtest::LibraryTest {
  protected:
@@ -46,7 +41,7 @@ TEST_F(LogicAnalyzerTest, AnalyzerFollowsItsChannels) {
   // D3 on with the analyzer off: D3's line now, the analyzer after it.
   RunAll(CTL_LA_CHANNEL, 3, 1);
   Texts expected = WithReadBack(":DIGITAL3:TURN ON");
-  for (const std::string& t : WithReadBack(":LA:DISPLAY ON")) expected.push_back(t);
+  expected.insert(expected.end(), {":LA:DISPLAY ON", ":SETUP:DSO?", ":SETUP:LA?", ":SETUP:ALT?"});
   EXPECT_EQ(socket.SentTexts(), expected);
   EXPECT_EQ(queued, (std::vector<unsigned>{CTL_LA_DISPLAY}));
   EXPECT_EQ(setup.LaEnable, 1);
@@ -124,10 +119,7 @@ TEST_F(LogicAnalyzerTest, Thresholds) {
     setup.LaThreshold = 9.0f;
     setup.LaUserThreshold = 0.5f;
     const bool type = c.ctrl == CTL_LA_THRESHOLD_TYPE;
-    if (type)
-      SetMsgVarInt(c.v);
-    else
-      SetMsgVarfloat(c.v / 100.0f);
+    type ? SetMsgVarInt(c.v) : SetMsgVarfloat(c.v / 100.0f);
     Run(CMD_DIGITAL, c.ctrl);
     EXPECT_EQ(std::string(qx::Command.CmdString), c.line);
     EXPECT_TRUE(qx::Command.SendFlag);

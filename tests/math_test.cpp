@@ -61,20 +61,18 @@ TEST_F(MathTest, DisplayLines) {
     Lines lines;
     const char* status;
   } cases[] = {
+      // clang-format off
       {0, 1, {":CHANNEL1:DISPLAY ON", ":CHANNEL2:DISPLAY ON"}, ""},
-      {0,
-       0,
-       {":CHANNEL1:DISPLAY OFF", ":CHANNEL2:DISPLAY OFF", ":CHANNEL1:DISPLAY OFF", ":CLEARUSB",
-        ":CHANNEL2:DISPLAY OFF", ":CLEARUSB"},
-       ""},
+      {0, 0, {":CHANNEL1:DISPLAY OFF", ":CHANNEL2:DISPLAY OFF", ":CHANNEL1:DISPLAY OFF", ":CLEARUSB",
+              ":CHANNEL2:DISPLAY OFF", ":CLEARUSB"}, ""},
       {1, 1, {}, "Function not available at XY mode"},
+      // clang-format on
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(&c - cases);
     socket.sent.clear();
     setup.TimeFormat = c.format;
-    SetMsgVarInt(c.v);
-    Run(CMD_MATH, kDisplay);
+    RunInt(CMD_MATH, kDisplay, c.v);
     EXPECT_EQ(socket.SentTexts(), c.lines);
     EXPECT_STREQ(setup.ErrorText, c.status);
   }

@@ -162,8 +162,6 @@ using qxtest::SimEndToEnd;
 TEST_F(SimEndToEnd, ScreenRatesFromTheInstrument) {
   ASSERT_GT(WriteCommand(":TIMEBASE:SCALE 0.001"), 0);
   GetAcqSaRate();
-  EXPECT_EQ(setup.AcqSampleRate, qx::LoadF32(Dso(0x160)));
-  EXPECT_EQ(setup.AcqMemDepth, qx::LoadU32(Dso(0x1CC)));
   ASSERT_EQ(setup.AcqSampleRate, 2e5f);  // 4096 points over 14 ms, floored to 1-2-5
   ASSERT_EQ(setup.AcqMemDepth, 4096u);
 

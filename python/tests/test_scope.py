@@ -2,6 +2,7 @@
 import logging
 import threading
 import time
+from concurrent.futures import ThreadPoolExecutor
 
 import pytest
 
@@ -117,9 +118,8 @@ def test_gil_is_released_while_waiting_for_a_reply(scope):
     ticks, done = [0], threading.Event()
 
     def count():
-        while not done.is_set():
+        while not done.wait(0.001):
             ticks[0] += 1
-            time.sleep(0.001)
 
     t = threading.Thread(target=count)
     t.start()
@@ -131,18 +131,9 @@ def test_gil_is_released_while_waiting_for_a_reply(scope):
 
 def test_threads_take_turns_on_one_scope_while_the_wire_is_logged(caplog):
     caplog.set_level(logging.DEBUG, logger="qxmsg.wire")  # the trace takes the GIL back mid-call
-    with qxmsg.open("sim") as scope:
-        results = {}
-
-        def set_averages(n):
-            results[n] = scope.set("acquire averages", n).sent
-
-        threads = [threading.Thread(target=set_averages, args=(n,)) for n in (4, 8, 16, 32)]
-        for t in threads:
-            t.start()
-        for t in threads:
-            t.join(timeout=10)
-        assert results == {n: [f":ACQUIRE:AVERAGES {n}"] for n in (4, 8, 16, 32)}
+    with qxmsg.open("sim") as scope, ThreadPoolExecutor(4) as pool:
+        sent = list(pool.map(lambda n: scope.set("acquire averages", n).sent, (4, 8, 16, 32), timeout=10))
+    assert sent == [[f":ACQUIRE:AVERAGES {n}"] for n in (4, 8, 16, 32)]
 
 
 def test_second_open_is_refused(scope):
