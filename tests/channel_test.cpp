@@ -25,12 +25,7 @@ class ChannelTest : public qxtest::LibraryTest {
     UseStandardWindows();
     rgn.TrigMarkRef = CPoint(350, 200);
   }
-  Lines Sent() const {  // without the read-back queries
-    Lines lines;
-    for (const std::string& text : socket.SentTexts())
-      if (text.rfind(":SETUP:", 0) != 0) lines.push_back(text);
-    return lines;
-  }
+  Lines Sent() const { return socket.SentCommands(); }
 };
 
 TEST_F(ChannelTest, EachControlSendsItsLine) {

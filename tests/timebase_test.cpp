@@ -29,13 +29,7 @@ class TimebaseTest : public qxtest::LibraryTest {
     setup.DelayedScale = 1e-4;
     rgn.MainWaveRect = {16, 13, 716, 413};
   }
-  // The lines that went out, the read-back's block queries left aside.
-  Texts Lines() const {
-    Texts lines;
-    for (const std::string& text : socket.SentTexts())
-      if (text.rfind(":SETUP:", 0) != 0) lines.push_back(text);
-    return lines;
-  }
+  Texts Lines() const { return socket.SentCommands(); }
   // Runs a control connected, for the lines it sends, then offline from the
   // same record, so a read-back of the test's empty blocks replaces nothing.
   Texts RunTwice(const _QX_SETUP& start, unsigned int ctrl, long value = 0) {

@@ -127,6 +127,7 @@ TEST_F(TriggerTest, TypeSetsTheLevelMarkerAndTheAlternateScreen) {
   };
   for (const auto& c : cases) {
     Reset();
+    rgn = _QX_RGN_SETUP{};
     setup.TrigLevelShown = setup.DelayedOn = setup.LaEnable = 1;
     setup.FFTFullScreen = 7;
     setup.ChanDisplay[0] = 0;

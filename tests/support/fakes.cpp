@@ -77,6 +77,13 @@ std::vector<std::string> ScriptedSocket::SentTexts() const {
   return texts;
 }
 
+std::vector<std::string> ScriptedSocket::SentCommands() const {
+  std::vector<std::string> texts;
+  for (const std::string& text : SentTexts())
+    if (text.rfind(":SETUP:", 0) != 0) texts.push_back(text);
+  return texts;
+}
+
 int ScriptedUsb::UsbRead(UINT, int phase, int count, BYTE* buffer) {
   calls.push_back("read " + std::to_string(phase) + " " + std::to_string(count));
   if (!readOk || replies.empty()) return 0;

@@ -66,8 +66,9 @@ class ScriptedSocket : public CWinSocket {
   void Reply(const std::string& bytes) { replies.push_back(bytes); }
   void Deliver(const std::string& bytes) { inbox.append(bytes); }
 
-  std::vector<std::string> sent;               // the exact bytes of each Send
-  std::vector<std::string> SentTexts() const;  // each Send cut at its first "\r"
+  std::vector<std::string> sent;                  // the exact bytes of each Send
+  std::vector<std::string> SentTexts() const;     // each Send cut at its first "\r"
+  std::vector<std::string> SentCommands() const;  // the same, the read-back's block queries left aside
   std::deque<std::string> replies;
   std::string inbox;
   int pieceBytes = 0;
