@@ -371,7 +371,8 @@ void Server::Loop() {
     serveAll(n, false);
     if (!accepting) continue;
     while (true) {
-      // Blocking, for the wait of a single client; every other call says MSG_DONTWAIT.
+      // Left blocking for the single client's bounded wait (SO_RCVTIMEO);
+      // every other call on it says MSG_DONTWAIT.
       const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
       if (fd < 0) break;
       // Before a newcomer is turned away for the limit, the clients that

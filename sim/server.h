@@ -4,6 +4,9 @@
 // faults the instrument is set to inject. Writes never block: a client that
 // stops reading is dropped once its unsent replies exceed a bound, checked
 // after every reply; each round reads a bounded share of every client's input.
+// A single client with nothing unsent is waited for in its own recv, so its
+// round trip costs one recv and one send; newcomers and Stop are seen within
+// a few milliseconds all the same.
 #pragma once
 
 #include <atomic>
