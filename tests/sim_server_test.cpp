@@ -1,6 +1,6 @@
 // The simulated instrument's LAN server over loopback TCP: framing of lines
 // and replies, lines sent in pieces, bad input followed by good, clients that
-// leave early or stop reading, and each fault.
+// come, leave early or stop reading, the client limit, and each fault.
 #if QX_HAVE_SIM
 #include <gtest/gtest.h>
 
@@ -62,9 +62,10 @@ class SimServerTest : public ::testing::Test {
  protected:
   void SetUp() override { Start({}); }
   void TearDown() override { server_->Stop(); }
-  void Start(qxsim::ServerOptions options) {
+  void Start(qxsim::ServerOptions options, qxsim::Server::TraceSink trace = {}) {
     if (server_) server_->Stop();
     server_ = std::make_unique<qxsim::Server>(instrument_, options);
+    server_->SetTrace(std::move(trace));
     port_ = server_->Start("127.0.0.1", 0);
     ASSERT_GT(port_, 0) << server_->LastError();
   }
@@ -87,19 +88,6 @@ class SimServerTest : public ::testing::Test {
   const std::string idn_ = instrument_.Execute("*IDN?").value();
 };
 
-TEST_F(SimServerTest, RepliesAreLengthPrefixed) {
-  const auto s = Client();
-  Send(*s, "*IDN?\r\0"s);
-  EXPECT_EQ(ReadPrefix(*s), static_cast<std::int32_t>(idn_.size()));
-  EXPECT_EQ(ReadBytes(*s, idn_.size()), idn_);
-  Send(*s, ":CHANNEL1:SCALE 0.200000\r\0"s);  // a command has no reply
-  EXPECT_EQ(ReadBytes(*s, 1, 20), "");
-  for (const char* terminated : {":chan1:scal?\r", ":CHAN1:SCAL?\n", ":CHANNEL1:SCALE?\r\n"}) {
-    Send(*s, terminated);
-    EXPECT_EQ(ReadReply(*s), "0.2") << terminated;
-  }
-}
-
 TEST_F(SimServerTest, EveryLineInPiecesOfEverySize) {
   const auto s = Client();
   const struct {
@@ -121,33 +109,54 @@ TEST_F(SimServerTest, EveryLineInPiecesOfEverySize) {
   EXPECT_EQ(instrument_.GetCounters().errors, 0u);
 }
 
-TEST_F(SimServerTest, GarbageAndOverlongLinesThenServed) {
+TEST_F(SimServerTest, TerminatorsCommandsGarbageAndOverlongLines) {
   const auto s = Client();
+  Send(*s, ":CHANNEL1:SCALE 0.200000\r\0"s);  // a command has no reply
+  EXPECT_EQ(ReadBytes(*s, 1, 20), "");
+  for (const char* terminated : {":chan1:scal?\r", ":CHAN1:SCAL?\n", ":CHANNEL1:SCALE?\r\n"}) {
+    Send(*s, terminated);
+    EXPECT_EQ(ReadReply(*s), "0.2") << terminated;
+  }
   Send(*s, std::string(5000, 'A') + "\r");
   EXPECT_EQ(Query(*s, "*IDN?"), idn_);
   Send(*s, "\x01\x02\xFF garbage :CHANNEL1:SCALE 5\r");
-  EXPECT_EQ(Query(*s, ":CHANNEL1:SCALE?"), "1");
+  EXPECT_EQ(Query(*s, ":CHANNEL1:SCALE?"), "0.2");
   EXPECT_EQ(instrument_.GetCounters().overlong, 1u);
   EXPECT_EQ(instrument_.GetCounters().errors, 2u);
 }
 
-TEST_F(SimServerTest, ClientsOneAfterAnotherAndLeavingEarly) {
+// While one client stays connected, the server waits in its recv: clients
+// that come meanwhile are served at once, and Stop is not held up.
+TEST_F(SimServerTest, ClientsComeAndLeaveEarlyWhileOneStays) {
+  const auto stays = Client();
+  EXPECT_EQ(Query(*stays, "*IDN?"), idn_);
   Send(*Client(), ":CHANNEL1:SCALE 5");  // leaves mid-line: the half line is never run
   std::string unread;
   for (int i = 0; i < 50; ++i) unread += ":SETUP:DSO?\r\0"s;
   Send(*Client(), unread);  // leaves with replies unread
   ASSERT_TRUE(WaitClosed(2));
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(Query(*Client(), ":CHANNEL1:SCALE?"), "1") << i;
-  EXPECT_EQ(server_->Stats().accepted, 7u);
+  for (int i = 0; i < 5; ++i) {
+    const auto begin = Clock::now();
+    EXPECT_EQ(Query(*Client(), ":CHANNEL1:SCALE?"), "1") << i;
+    EXPECT_LT(Clock::now() - begin, std::chrono::milliseconds(100)) << i;
+  }
+  EXPECT_EQ(Query(*stays, "*IDN?"), idn_);
+  EXPECT_EQ(server_->Stats().accepted, 8u);
+  const auto begin = Clock::now();
+  server_->Stop();
+  EXPECT_LT(Clock::now() - begin, std::chrono::milliseconds(100));
 }
 
 // A client that floods queries and never reads is cut off at the output
-// bound, and meanwhile never holds up a client that reads.
+// bound, and meanwhile never holds up a client that reads, even one that
+// comes while the flood has the server to itself.
 TEST_F(SimServerTest, ClientThatStopsReadingIsDroppedAndDelaysNoOther) {
   Start({.maxPendingBytes = 256 * 1024});
-  const auto reader = Client(), s = Client();
+  const auto s = Client();
   std::string burst;
   for (int i = 0; i < 5000; ++i) burst += ":SETUP:DSO?\r\0"s;
+  s->Send(burst.data(), static_cast<int>(burst.size()));
+  const auto reader = Client();
   Clock::duration worst{};
   for (int i = 0; i < 40 && server_->Stats().dropped == 0; ++i) {
     s->Send(burst.data(), static_cast<int>(burst.size()));
@@ -165,13 +174,10 @@ TEST_F(SimServerTest, ClientThatStopsReadingIsDroppedAndDelaysNoOther) {
 TEST_F(SimServerTest, ClosedPeersAreReapedBeforeTheLimitRefuses) {
   std::vector<std::string> lines;
   std::mutex linesMutex;
-  server_->Stop();
-  server_ = std::make_unique<qxsim::Server>(instrument_, qxsim::ServerOptions{.maxClients = 2});
-  server_->SetTrace([&](const std::string& line) {
+  Start({.maxClients = 2}, [&](const std::string& line) {
     std::lock_guard lock(linesMutex);
     lines.push_back(line);
   });
-  port_ = server_->Start("127.0.0.1", 0);
   for (int i = 0; i < 30; ++i) Send(*Client(), "*IDN?\r\0"s);  // each leaves at once
   const auto a = Client(), b = Client();
   EXPECT_EQ(Query(*a, "*IDN?"), idn_);
@@ -186,27 +192,28 @@ TEST_F(SimServerTest, ClosedPeersAreReapedBeforeTheLimitRefuses) {
       1);
 }
 
-TEST_F(SimServerTest, Faults) {
+TEST_F(SimServerTest, FramingAndFaults) {
   const auto s = Client();
-  instrument_.SetFaults({.replyDelayMs = 20});
-  auto begin = Clock::now();
-  EXPECT_EQ(Query(*s, "*IDN?"), idn_);
-  EXPECT_GE(Clock::now() - begin, std::chrono::milliseconds(20));
-
-  instrument_.SetFaults({.pieceBytes = 5, .pieceGapMs = 1});
-  begin = Clock::now();
-  EXPECT_EQ(Query(*s, "*IDN?"), idn_);
-  EXPECT_GE(Clock::now() - begin, std::chrono::milliseconds((idn_.size() + 4) / 5 - 1));
-
-  // A lying prefix: the payload is sent unchanged.
-  instrument_.SetFaults({.prefixDelta = 10});
-  Send(*s, "*IDN?\r\0"s);
-  EXPECT_EQ(ReadPrefix(*s), static_cast<std::int32_t>(idn_.size() + 10));
-  EXPECT_EQ(ReadBytes(*s, idn_.size() + 10, 50), idn_);  // the ten never come
-  instrument_.SetFaults({.prefixDelta = -100});
-  Send(*s, "*IDN?\r\0"s);
-  EXPECT_EQ(ReadPrefix(*s), static_cast<std::int32_t>(idn_.size()) - 100);
-  EXPECT_EQ(ReadBytes(*s, idn_.size()), idn_);
+  const auto size = static_cast<std::int32_t>(idn_.size());
+  const struct {
+    qxsim::Faults faults;
+    std::int32_t announced;
+    int atLeastMs;
+  } rows[] = {{{}, size, 0},  // no fault: the prefix announces the payload
+              {{.replyDelayMs = 20}, size, 20},
+              {{.pieceBytes = 5, .pieceGapMs = 1}, size, (size + 4) / 5 - 1},
+              {{.prefixDelta = 10}, size + 10, 0},  // the payload is sent unchanged
+              {{.prefixDelta = -100}, size - 100, 0}};
+  for (const auto& row : rows) {
+    instrument_.SetFaults(row.faults);
+    const auto begin = Clock::now();
+    Send(*s, "*IDN?\r\0"s);
+    EXPECT_EQ(ReadPrefix(*s), row.announced);
+    // Of ten bytes more announced, the ten never come.
+    const bool more = row.announced > size;
+    EXPECT_EQ(ReadBytes(*s, static_cast<std::size_t>(more ? row.announced : size), more ? 50 : 2000), idn_);
+    EXPECT_GE(Clock::now() - begin, std::chrono::milliseconds(row.atLeastMs));
+  }
 
   instrument_.SetFaults({.dropAfter = 3});
   const auto d = Client();
