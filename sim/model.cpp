@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "convert.h"
 
@@ -105,22 +106,8 @@ std::int64_t MinOffsetPs(std::uint32_t depth, double effectiveRate) {
 }  // namespace limits
 
 // ---------------------------------------------------------------------------
-// Blocks
+// Setups
 // ---------------------------------------------------------------------------
-std::uint8_t* Model::Bytes(BlockId id) {
-  return const_cast<std::uint8_t*>(static_cast<const Model*>(this)->Bytes(id));
-}
-
-const std::uint8_t* Model::Bytes(BlockId id) const {
-  switch (id) {
-    case BlockId::Dso: return dso.bytes.data();
-    case BlockId::La: return la.bytes.data();
-    case BlockId::Alt: return alt.bytes.data();
-    case BlockId::Side: return side.bytes.data();
-  }
-  return nullptr;
-}
-
 namespace {
 constexpr std::uint32_t Ip(int a, int b, int c, int d) {
   return static_cast<std::uint32_t>(a) << 24 | static_cast<std::uint32_t>(b) << 16 |
@@ -131,15 +118,21 @@ constexpr int kInterfaceFirst = dso::SelfCalEnable;
 constexpr int kInterfaceEnd = dso::LanMacTail + 3;
 }  // namespace
 
+// The factory setup is the same bytes every time: built once, then copied
+// (a fuzz input or ":DEFAULT" costs a copy, not the whole derivation).
 void Model::FactoryDefault() {
-  dso = {};
-  la = {};
-  alt = {};
-  side = {};
+  static const Model factory{FactoryBuild{}};
+  dso = factory.dso;
+  la = factory.la;
+  alt = factory.alt;
+  side = factory.side;
+  memo_ = factory.memo_;
   stagedDso.reset();
   stagedLa.reset();
   stagedAlt.reset();
+}
 
+Model::Model(FactoryBuild) {
   dso.SetU8(dso::RunState, 1);
   for (int ch = 0; ch < 2; ++ch) {
     dso.SetU8(dso::ChanDisplay[ch], ch == 0 ? 1 : 0);
@@ -312,28 +305,28 @@ void Model::LevelRange(int source, double& lo, double& hi) const {
 // Derived fields
 // ---------------------------------------------------------------------------
 namespace {
+// Where range I of `ranges` starts in a memo.
+template <std::size_t N>
+constexpr int StartOf(const std::array<ByteRange, N>& ranges, std::size_t i) {
+  int at = 0;
+  for (std::size_t k = 0; k < i; ++k) at += ranges[k].length;
+  return at;
+}
+
 // Runs `step` unless the ranges hold exactly what it last started from; then
 // it puts back what the step produced that time. Exact, whatever the step.
-template <const auto& Ranges, typename Step>
-void Memoized(Model& m, StepMemo<TotalLength(Ranges)>& memo, Step step) {
+// The ranges are constants, so every comparison and copy has a fixed length.
+template <const auto& Ranges, typename Step, std::size_t... I>
+void Memoized(Model& m, StepMemo<TotalLength(Ranges)>& memo, Step step, std::index_sequence<I...>) {
+  const auto at = [&](auto i) { return m.Bytes(Ranges[i].block) + Ranges[i].offset; };
   const auto holds = [&](const auto& bytes) {
-    const std::uint8_t* at = bytes.data();
-    for (const ByteRange& r : Ranges) {
-      if (std::memcmp(m.Bytes(r.block) + r.offset, at, static_cast<std::size_t>(r.length)) != 0) return false;
-      at += r.length;
-    }
-    return true;
+    return ((std::memcmp(at(I), bytes.data() + StartOf(Ranges, I), Ranges[I].length) == 0) && ...);
   };
   const auto take = [&](auto& into) {
-    std::uint8_t* to = into.data();
-    for (const ByteRange& r : Ranges) to = std::copy_n(m.Bytes(r.block) + r.offset, r.length, to);
+    (std::memcpy(into.data() + StartOf(Ranges, I), at(I), Ranges[I].length), ...);
   };
   if (memo.valid && holds(memo.before)) {
-    const std::uint8_t* from = memo.after.data();
-    for (const ByteRange& r : Ranges) {
-      if (memo.changes) std::copy_n(from, r.length, m.Bytes(r.block) + r.offset);
-      from += r.length;
-    }
+    if (memo.changes) (std::memcpy(at(I), memo.after.data() + StartOf(Ranges, I), Ranges[I].length), ...);
     return;
   }
   take(memo.before);
@@ -341,6 +334,11 @@ void Memoized(Model& m, StepMemo<TotalLength(Ranges)>& memo, Step step) {
   take(memo.after);
   memo.changes = memo.before != memo.after;
   memo.valid = true;
+}
+
+template <const auto& Ranges, typename Step>
+void Memoized(Model& m, StepMemo<TotalLength(Ranges)>& memo, Step step) {
+  Memoized<Ranges>(m, memo, step, std::make_index_sequence<Ranges.size()>());
 }
 }  // namespace
 
