@@ -30,44 +30,76 @@ constexpr double kDecades[] = {1e-18, 1e-17, 1e-16, 1e-15, 1e-14, 1e-13, 1e-12, 
 constexpr int kDecadeCount = static_cast<int>(std::size(kDecades));
 
 // Mantissa in [1, 10) and the decade of x > 0.
-void Split(double x, double& mantissa, double& decade) {
+struct Decimal {
+  double mantissa, decade;
+};
+
+// Outside the table's decades.
+[[gnu::noinline]] Decimal SplitByLog(double x) {
+  double decade = std::pow(10.0, std::floor(std::log10(x)));
+  if (x / decade < 1.0)
+    decade /= 10.0;
+  else if (x / decade >= 10.0)
+    decade *= 10.0;
+  return {x / decade, decade};
+}
+
+// The index of x's decade in kDecades, -1 outside them.
+inline int DecadeOf(double x) {
   // floor(log10(2^e)) for the binary exponent e, by 78913 / 2^18 ~ log10(2).
   const int e = static_cast<int>(std::bit_cast<std::uint64_t>(x) >> 52 & 0x7FF) - 1023;
   int k = ((e * 78913) >> 18) - kFirstDecade;
   if (k >= 0 && k + 1 < kDecadeCount) {
     if (x < kDecades[k]) --k;
     if (k >= 0 && x >= kDecades[k + 1]) ++k;
-    if (k >= 0 && k + 1 < kDecadeCount && x >= kDecades[k] && x < kDecades[k + 1]) {
-      decade = kDecades[k];
-      mantissa = x / decade;
-      return;
-    }
+    if (k >= 0 && k + 1 < kDecadeCount && x >= kDecades[k] && x < kDecades[k + 1]) return k;
   }
-  decade = std::pow(10.0, std::floor(std::log10(x)));
-  mantissa = x / decade;
-  if (mantissa < 1.0) {
-    decade /= 10.0;
-    mantissa = x / decade;
-  } else if (mantissa >= 10.0) {
-    decade *= 10.0;
-    mantissa = x / decade;
-  }
+  return -1;
+}
+
+inline Decimal Split(double x) {
+  const int k = DecadeOf(x);
+  return k >= 0 ? Decimal{x / kDecades[k], kDecades[k]} : SplitByLog(x);
+}
+
+// Nearest125's step boundaries are the geometric means of neighbouring steps.
+constexpr double kMeans[3] = {1.4142135623730951, 3.1622776601683795, 7.0710678118654755};
+// For each decade, the least x whose mantissa x / decade reaches each
+// boundary: comparing x with it answers what comparing the mantissa would,
+// without the division.
+using Bounds = std::array<std::array<double, 3>, kDecadeCount>;
+const Bounds& MeanBounds() {
+  static const Bounds bounds = [] {
+    Bounds b;
+    for (int k = 0; k < kDecadeCount; ++k)
+      for (int j = 0; j < 3; ++j) {
+        const double d = kDecades[k];
+        double x = kMeans[j] * d;
+        while (x / d < kMeans[j]) x = std::nextafter(x, HUGE_VAL);
+        while (std::nextafter(x, 0.0) / d >= kMeans[j]) x = std::nextafter(x, 0.0);
+        b[static_cast<std::size_t>(k)][static_cast<std::size_t>(j)] = x;
+      }
+    return b;
+  }();
+  return bounds;
 }
 }  // namespace
 
 double Nearest125(double x) {
-  double m, d;
-  Split(x, m, d);
-  // Boundaries are the geometric means of neighbouring steps.
-  if (m < 1.4142135623730951) return d;
-  if (m < 3.1622776601683795) return 2 * d;
-  if (m < 7.0710678118654755) return 5 * d;
+  if (const int k = DecadeOf(x); k >= 0) {
+    const auto& bound = MeanBounds()[static_cast<std::size_t>(k)];
+    const double d = kDecades[k];
+    return x < bound[0] ? d : x < bound[1] ? 2 * d : x < bound[2] ? 5 * d : 10 * d;
+  }
+  const auto [m, d] = SplitByLog(x);
+  if (m < kMeans[0]) return d;
+  if (m < kMeans[1]) return 2 * d;
+  if (m < kMeans[2]) return 5 * d;
   return 10 * d;
 }
 
 double Floor125(double x) {
-  double m, d;
-  Split(x, m, d);
+  const auto [m, d] = Split(x);
   // A tiny tolerance keeps an exact step (computed with rounding noise) on itself.
   constexpr double kTol = 1e-9;
   if (m + kTol >= 5) return 5 * d;
