@@ -3,14 +3,20 @@
 // one, volts/div within its range, the memory depth one of the model's.
 #pragma once
 
+#include <array>
+
 #include "fuzz_support.h"
 #include "sim/instrument.h"
 
 namespace qxfuzz {
 
+// The DSO block as a value, copied without allocating.
+using DsoBytes = std::array<std::uint8_t, qx::layout::dso::kSize>;
+
 inline void CheckInstrument(const qxsim::Instrument& in) {
   namespace dso = qx::layout::dso;
-  const auto b = in.Block(qxsim::BlockId::Dso);
+  DsoBytes b;
+  in.CopyBlock(qxsim::BlockId::Dso, b);
   const std::uint8_t* d = b.data();
   const std::int64_t scale = qx::LoadI64(d + dso::TimeScalePs);
   Check(scale >= qxsim::limits::kMinTimeScalePs && scale <= qxsim::limits::kMaxTimeScalePs);

@@ -13,17 +13,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const qxsim::Counters before = instrument.GetCounters();
   // The DSO block (where nearly every command lands) as the last line that
   // changed it left it: a refused line and a query must leave it so.
-  const auto blocks = [&] { return instrument.Block(qxsim::BlockId::Dso); };
-  auto settled = blocks();
+  qxfuzz::DsoBytes settled, now;
+  instrument.CopyBlock(qxsim::BlockId::Dso, settled);
   std::string_view text(reinterpret_cast<const char*>(data), size);
   while (!text.empty()) {
     const std::size_t end = text.find('\r');
     const qxsim::Outcome outcome = instrument.Run(text.substr(0, end));
     qxfuzz::Check(!outcome.reply || outcome.reply->size() <= 4096);
-    if (outcome.error.empty() && !outcome.reply)
-      settled = blocks();
-    else
-      qxfuzz::Check(blocks() == settled);
+    if (outcome.error.empty() && !outcome.reply) {
+      instrument.CopyBlock(qxsim::BlockId::Dso, settled);
+    } else {
+      instrument.CopyBlock(qxsim::BlockId::Dso, now);
+      qxfuzz::Check(now == settled);
+    }
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
   }
   qxfuzz::CheckInstrument(instrument);

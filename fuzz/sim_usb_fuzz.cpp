@@ -3,8 +3,6 @@
 // any size, with the port's faults switched by the input. Checks that a
 // reply never exceeds its length byte and the model's invariants, also after
 // a block of arbitrary bytes is written and applied by ":STARTUP".
-#include <vector>
-
 #include "sim/usb_device.h"
 #include "sim_invariants.h"
 
@@ -19,13 +17,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   instrument.SetFaults(faults);
   qxsim::UsbDevice usb(instrument);
   BYTE reply[256];
+  BYTE bytes[800];
   while (in.remaining_bytes() > 0) {
     switch (in.ConsumeIntegralInRange(0, 5)) {
       case 0:
-      case 1:
-        for (char c : in.ConsumeBytesAsString(in.ConsumeIntegralInRange(1, 32)))
-          usb.UsbWriteByte(0, static_cast<BYTE>(c));
+      case 1: {
+        const std::size_t n = in.ConsumeData(bytes, in.ConsumeIntegralInRange<std::size_t>(1, 32));
+        for (std::size_t i = 0; i < n; ++i) usb.UsbWriteByte(0, bytes[i]);
         break;
+      }
       case 2:
         if (usb.UsbRead(0, 0, 1, reply)) qxfuzz::Check(usb.UsbRead(0, 1, reply[0], reply) == 1);
         break;
@@ -33,15 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         usb.UsbRequest(0, in.ConsumeIntegralInRange(0, 17), in.ConsumeIntegral<std::uint16_t>(),
                        in.ConsumeIntegralInRange(0, 1), 0);
         break;
-      case 4: {
-        std::vector<BYTE> block(static_cast<std::size_t>(in.ConsumeIntegralInRange(0, 800)));
-        usb.UsbBlockRead(0, static_cast<int>(block.size()), block.data());
-        break;
-      }
+      case 4: usb.UsbBlockRead(0, in.ConsumeIntegralInRange(0, 800), bytes); break;
       default: {
-        const std::vector<BYTE> block =
-            in.ConsumeBytes<BYTE>(static_cast<std::size_t>(in.ConsumeIntegralInRange(0, 800)));
-        usb.UsbBlockWrite(0, static_cast<int>(block.size()), block.data());
+        const std::size_t n = in.ConsumeData(bytes, in.ConsumeIntegralInRange<std::size_t>(0, 800));
+        usb.UsbBlockWrite(0, static_cast<int>(n), bytes);
         break;
       }
     }

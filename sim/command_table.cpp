@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "convert.h"
@@ -281,74 +283,142 @@ constexpr bool FieldsFit() {
 }
 static_assert(FieldsFit());
 
-// Lookup groups rows by their first character, which the short form keeps.
-constexpr bool PathsBeginWithACapital() {
-  for (const Row& r : kRows)
-    if (r.path.empty() || (r.path.front() >= 'a' && r.path.front() <= 'z')) return false;
+// A header carries at most one numeric suffix, marked by a '#' ending its
+// keyword, and no other keyword ends in a digit (the lookup spells one or
+// two trailing digits as that '#').
+constexpr bool SuffixesAreMarked() {
+  for (const Row& r : kRows) {
+    if (std::count(r.path.begin(), r.path.end(), '#') > 1) return false;
+    for (std::size_t i = 0; i < r.path.size(); ++i) {
+      const bool last = i + 1 == r.path.size() || r.path[i + 1] == ':';
+      if ((r.path[i] >= '0' && r.path[i] <= '9' && last) || (r.path[i] == '#' && !last)) return false;
+    }
+  }
   return true;
 }
-static_assert(PathsBeginWithACapital());
+static_assert(SuffixesAreMarked());
 
 }  // namespace
 
 std::span<const Row> Table() { return kRows; }
 
 namespace {
-// The table split once: each row's keyword patterns, and the rows grouped by
-// the first letter of their header, in table order within a group, so a
-// lookup walks a handful of rows instead of all of them.
-struct Indexed {
-  const Row* row;
-  std::array<std::string_view, scpi::Line::kMaxKeywords> patterns;
-  int count;
-};
-constexpr int kGroups = 27;  // A to Z, then every other first character
+// A header as the lookup spells it: each keyword in capitals, its long or
+// its short form for a pattern, and one or two trailing digits written '#'
+// ("chan1:scal" and "CHANnel#:SCALe" both become "CHAN#:SCAL"). A token
+// matches a pattern exactly when its spelling is one of the pattern's, the
+// rule scpi::MatchKeyword applies. The text is padded with zeros, so the
+// hash reads it eight bytes at a time.
+struct Spelled {
+  static constexpr std::size_t kLongest = 64;  // longer headers name no row
+  std::array<char, kLongest + 8> text{};
+  std::size_t size = 0;
+  int suffix = -1;
 
-int GroupOf(char c) {
-  if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return c >= 'A' && c <= 'Z' ? c - 'A' : 26;
-}
-
-const std::array<std::vector<Indexed>, kGroups>& Groups() {
-  static const auto groups = [] {
-    std::array<std::vector<Indexed>, kGroups> g;
-    for (const Row& row : kRows) {
-      Indexed entry{&row, {}, 0};
-      std::string_view path = row.path;
-      while (entry.count < scpi::Line::kMaxKeywords) {
-        const std::size_t colon = path.find(':');
-        entry.patterns[static_cast<std::size_t>(entry.count++)] = path.substr(0, colon);
-        if (colon == std::string_view::npos) break;
-        path.remove_prefix(colon + 1);
-      }
-      g[static_cast<std::size_t>(GroupOf(row.path.front()))].push_back(entry);
+  // False when the token can name no row: too long a header, or a '#' in it.
+  bool Append(std::string_view token) {
+    if (size + token.size() + 1 > kLongest) return false;
+    char* out = text.data() + size;  // locals: a char store may alias any member
+    if (size > 0) *out++ = ':';
+    std::size_t letters = token.size();
+    while (letters > 0 && token[letters - 1] >= '0' && token[letters - 1] <= '9') --letters;
+    if (token.size() - letters > 2) letters = token.size();
+    bool marker = false;  // a '#' of the line's own names no row
+    for (const char c : token.substr(0, letters)) {
+      *out++ = static_cast<char>(c - (static_cast<unsigned char>(c - 'a') < 26 ? 'a' - 'A' : 0));
+      marker |= c == '#';
     }
-    return g;
-  }();
-  return groups;
-}
+    if (marker) return false;
+    if (letters < token.size()) {
+      *out++ = '#';
+      int value = 0;
+      for (const char c : token.substr(letters)) value = value * 10 + (c - '0');
+      suffix = value;
+    }
+    size = static_cast<std::size_t>(out - text.data());
+    return true;
+  }
+  std::string_view View() const { return {text.data(), size}; }
+  std::uint64_t Hash() const {
+    std::uint64_t hash = size;
+    for (std::size_t i = 0; i < size; i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, text.data() + i, sizeof word);
+      hash = (hash ^ word) * 0x9E3779B97F4A7C15u;
+      hash ^= hash >> 29;
+    }
+    return hash;
+  }
+};
+
+// Every spelling of every header, leading to the rows that accept it in
+// table order: one probe of an open-addressed table per lookup.
+class Spellings {
+ public:
+  Spellings() {
+    std::vector<std::pair<std::string, int>> all;
+    for (int index = 0; index < static_cast<int>(std::size(kRows)); ++index) {
+      std::vector<std::string> spelled{""};
+      std::string_view path = kRows[index].path;
+      while (!path.empty()) {
+        const std::size_t colon = path.find(':');
+        const std::string_view pattern = path.substr(0, colon);
+        path.remove_prefix(colon == std::string_view::npos ? path.size() : colon + 1);
+        std::string longForm, shortForm;
+        for (char c : pattern) {
+          longForm.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+          if (!(c >= 'a' && c <= 'z')) shortForm.push_back(c);
+        }
+        std::vector<std::string> forms{longForm};
+        if (shortForm != longForm) forms.push_back(shortForm);
+        std::vector<std::string> next;
+        for (const std::string& head : spelled)
+          for (const std::string& form : forms)
+            if (!form.empty() && form != "#") next.push_back(head + (head.empty() ? "" : ":") + form);
+        spelled = std::move(next);
+      }
+      for (std::string& text : spelled) all.emplace_back(std::move(text), index);
+    }
+    slots_.resize(std::bit_ceil(all.size() * 2));
+    for (const auto& [text, index] : all) {
+      if (text.size() > Spelled::kLongest) __builtin_trap();  // a header the lookup could not spell
+      Spelled spelled;
+      std::copy(text.begin(), text.end(), spelled.text.begin());
+      spelled.size = text.size();
+      Slot& slot = slots_[SlotOf(spelled)];
+      slot.text = text;
+      if (slot.rows.empty() || slot.rows.back() != index) slot.rows.push_back(index);
+    }
+  }
+
+  // The rows a spelled header names, in table order; none when empty.
+  std::span<const int> Rows(const Spelled& spelled) const { return slots_[SlotOf(spelled)].rows; }
+
+ private:
+  struct Slot {
+    std::string text;
+    std::vector<int> rows;
+  };
+  // The slot holding the text, else the empty one where it would go.
+  std::size_t SlotOf(const Spelled& spelled) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = spelled.Hash() & mask;; i = (i + 1) & mask)
+      if (slots_[i].rows.empty() || slots_[i].text == spelled.View()) return i;
+  }
+  std::vector<Slot> slots_;
+};
 }  // namespace
 
-// A header's first keyword shares its first letter with the pattern it
-// matches: every pattern begins with a capital of its short form.
 const Row* Lookup(const scpi::Line& line, int* suffix) {
-  if (line.count == 0 || line.keywords[0].empty()) return nullptr;
-  for (const Indexed& entry : Groups()[static_cast<std::size_t>(GroupOf(line.keywords[0].front()))]) {
-    if (entry.count != line.count) continue;
-    int found = -1;
-    bool match = true;
-    for (int k = 0; k < entry.count && match; ++k) {
-      int s = -1;
-      match = scpi::MatchKeyword(entry.patterns[static_cast<std::size_t>(k)],
-                                 line.keywords[static_cast<std::size_t>(k)], &s);
-      if (match && s >= 0) {
-        match = s >= entry.row->suffixLo && s <= entry.row->suffixHi;
-        found = s;
-      }
-    }
-    if (match) {
-      *suffix = found;
-      return entry.row;
+  static const Spellings spellings;
+  Spelled header;
+  for (int k = 0; k < line.count; ++k)
+    if (!header.Append(line.keywords[static_cast<std::size_t>(k)])) return nullptr;
+  for (int index : spellings.Rows(header)) {
+    const Row& row = kRows[index];
+    if (header.suffix < 0 || (header.suffix >= row.suffixLo && header.suffix <= row.suffixHi)) {
+      *suffix = header.suffix;
+      return &row;
     }
   }
   return nullptr;

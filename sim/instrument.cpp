@@ -85,14 +85,19 @@ std::vector<std::uint8_t> Instrument::Block(BlockId id) const {
   return {p, p + BlockSize(id)};
 }
 
-void Instrument::SetBlock(BlockId id, const std::vector<std::uint8_t>& bytes) {
+void Instrument::CopyBlock(BlockId id, std::span<std::uint8_t> into) const {
+  std::lock_guard lock(mutex_);
+  std::copy_n(model_.Bytes(id), std::min(into.size(), static_cast<std::size_t>(BlockSize(id))), into.begin());
+}
+
+void Instrument::SetBlock(BlockId id, std::span<const std::uint8_t> bytes) {
   std::lock_guard lock(mutex_);
   std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), static_cast<std::size_t>(BlockSize(id))),
               model_.Bytes(id));
   model_.Normalize();
 }
 
-void Instrument::StageBlock(BlockId id, const std::vector<std::uint8_t>& bytes) {
+void Instrument::StageBlock(BlockId id, std::span<const std::uint8_t> bytes) {
   std::lock_guard lock(mutex_);
   auto stage = [&](auto& slot) {
     slot.emplace();

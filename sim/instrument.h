@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,9 +51,11 @@ class Instrument {
   // A copy of a block (BlockSize(id) bytes), and overwriting one (for tests
   // and for a console that loads a setup). Writing re-derives the dependent fields.
   std::vector<std::uint8_t> Block(BlockId id) const;
-  void SetBlock(BlockId id, const std::vector<std::uint8_t>& bytes);
+  // The same bytes into the caller's storage (up to its size), allocating nothing.
+  void CopyBlock(BlockId id, std::span<std::uint8_t> into) const;
+  void SetBlock(BlockId id, std::span<const std::uint8_t> bytes);
   // A block written over USB, applied by ":STARTUP".
-  void StageBlock(BlockId id, const std::vector<std::uint8_t>& bytes);
+  void StageBlock(BlockId id, std::span<const std::uint8_t> bytes);
   void FactoryReset();
 
   Counters GetCounters() const;

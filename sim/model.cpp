@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "convert.h"
 
@@ -29,44 +30,76 @@ constexpr double kDecades[] = {1e-18, 1e-17, 1e-16, 1e-15, 1e-14, 1e-13, 1e-12, 
 constexpr int kDecadeCount = static_cast<int>(std::size(kDecades));
 
 // Mantissa in [1, 10) and the decade of x > 0.
-void Split(double x, double& mantissa, double& decade) {
+struct Decimal {
+  double mantissa, decade;
+};
+
+// Outside the table's decades.
+[[gnu::noinline]] Decimal SplitByLog(double x) {
+  double decade = std::pow(10.0, std::floor(std::log10(x)));
+  if (x / decade < 1.0)
+    decade /= 10.0;
+  else if (x / decade >= 10.0)
+    decade *= 10.0;
+  return {x / decade, decade};
+}
+
+// The index of x's decade in kDecades, -1 outside them.
+inline int DecadeOf(double x) {
   // floor(log10(2^e)) for the binary exponent e, by 78913 / 2^18 ~ log10(2).
   const int e = static_cast<int>(std::bit_cast<std::uint64_t>(x) >> 52 & 0x7FF) - 1023;
   int k = ((e * 78913) >> 18) - kFirstDecade;
   if (k >= 0 && k + 1 < kDecadeCount) {
     if (x < kDecades[k]) --k;
     if (k >= 0 && x >= kDecades[k + 1]) ++k;
-    if (k >= 0 && k + 1 < kDecadeCount && x >= kDecades[k] && x < kDecades[k + 1]) {
-      decade = kDecades[k];
-      mantissa = x / decade;
-      return;
-    }
+    if (k >= 0 && k + 1 < kDecadeCount && x >= kDecades[k] && x < kDecades[k + 1]) return k;
   }
-  decade = std::pow(10.0, std::floor(std::log10(x)));
-  mantissa = x / decade;
-  if (mantissa < 1.0) {
-    decade /= 10.0;
-    mantissa = x / decade;
-  } else if (mantissa >= 10.0) {
-    decade *= 10.0;
-    mantissa = x / decade;
-  }
+  return -1;
+}
+
+inline Decimal Split(double x) {
+  const int k = DecadeOf(x);
+  return k >= 0 ? Decimal{x / kDecades[k], kDecades[k]} : SplitByLog(x);
+}
+
+// Nearest125's step boundaries are the geometric means of neighbouring steps.
+constexpr double kMeans[3] = {1.4142135623730951, 3.1622776601683795, 7.0710678118654755};
+// For each decade, the least x whose mantissa x / decade reaches each
+// boundary: comparing x with it answers what comparing the mantissa would,
+// without the division.
+using Bounds = std::array<std::array<double, 3>, kDecadeCount>;
+const Bounds& MeanBounds() {
+  static const Bounds bounds = [] {
+    Bounds b;
+    for (int k = 0; k < kDecadeCount; ++k)
+      for (int j = 0; j < 3; ++j) {
+        const double d = kDecades[k];
+        double x = kMeans[j] * d;
+        while (x / d < kMeans[j]) x = std::nextafter(x, HUGE_VAL);
+        while (std::nextafter(x, 0.0) / d >= kMeans[j]) x = std::nextafter(x, 0.0);
+        b[static_cast<std::size_t>(k)][static_cast<std::size_t>(j)] = x;
+      }
+    return b;
+  }();
+  return bounds;
 }
 }  // namespace
 
 double Nearest125(double x) {
-  double m, d;
-  Split(x, m, d);
-  // Boundaries are the geometric means of neighbouring steps.
-  if (m < 1.4142135623730951) return d;
-  if (m < 3.1622776601683795) return 2 * d;
-  if (m < 7.0710678118654755) return 5 * d;
+  if (const int k = DecadeOf(x); k >= 0) {
+    const auto& bound = MeanBounds()[static_cast<std::size_t>(k)];
+    const double d = kDecades[k];
+    return x < bound[0] ? d : x < bound[1] ? 2 * d : x < bound[2] ? 5 * d : 10 * d;
+  }
+  const auto [m, d] = SplitByLog(x);
+  if (m < kMeans[0]) return d;
+  if (m < kMeans[1]) return 2 * d;
+  if (m < kMeans[2]) return 5 * d;
   return 10 * d;
 }
 
 double Floor125(double x) {
-  double m, d;
-  Split(x, m, d);
+  const auto [m, d] = Split(x);
   // A tiny tolerance keeps an exact step (computed with rounding noise) on itself.
   constexpr double kTol = 1e-9;
   if (m + kTol >= 5) return 5 * d;
@@ -105,22 +138,8 @@ std::int64_t MinOffsetPs(std::uint32_t depth, double effectiveRate) {
 }  // namespace limits
 
 // ---------------------------------------------------------------------------
-// Blocks
+// Setups
 // ---------------------------------------------------------------------------
-std::uint8_t* Model::Bytes(BlockId id) {
-  return const_cast<std::uint8_t*>(static_cast<const Model*>(this)->Bytes(id));
-}
-
-const std::uint8_t* Model::Bytes(BlockId id) const {
-  switch (id) {
-    case BlockId::Dso: return dso.bytes.data();
-    case BlockId::La: return la.bytes.data();
-    case BlockId::Alt: return alt.bytes.data();
-    case BlockId::Side: return side.bytes.data();
-  }
-  return nullptr;
-}
-
 namespace {
 constexpr std::uint32_t Ip(int a, int b, int c, int d) {
   return static_cast<std::uint32_t>(a) << 24 | static_cast<std::uint32_t>(b) << 16 |
@@ -131,15 +150,21 @@ constexpr int kInterfaceFirst = dso::SelfCalEnable;
 constexpr int kInterfaceEnd = dso::LanMacTail + 3;
 }  // namespace
 
+// The factory setup is the same bytes every time: built once, then copied
+// (a fuzz input or ":DEFAULT" costs a copy, not the whole derivation).
 void Model::FactoryDefault() {
-  dso = {};
-  la = {};
-  alt = {};
-  side = {};
+  static const Model factory{FactoryBuild{}};
+  dso = factory.dso;
+  la = factory.la;
+  alt = factory.alt;
+  side = factory.side;
+  memo_ = factory.memo_;
   stagedDso.reset();
   stagedLa.reset();
   stagedAlt.reset();
+}
 
+Model::Model(FactoryBuild) {
   dso.SetU8(dso::RunState, 1);
   for (int ch = 0; ch < 2; ++ch) {
     dso.SetU8(dso::ChanDisplay[ch], ch == 0 ? 1 : 0);
@@ -312,28 +337,28 @@ void Model::LevelRange(int source, double& lo, double& hi) const {
 // Derived fields
 // ---------------------------------------------------------------------------
 namespace {
+// Where range I of `ranges` starts in a memo.
+template <std::size_t N>
+constexpr int StartOf(const std::array<ByteRange, N>& ranges, std::size_t i) {
+  int at = 0;
+  for (std::size_t k = 0; k < i; ++k) at += ranges[k].length;
+  return at;
+}
+
 // Runs `step` unless the ranges hold exactly what it last started from; then
 // it puts back what the step produced that time. Exact, whatever the step.
-template <const auto& Ranges, typename Step>
-void Memoized(Model& m, StepMemo<TotalLength(Ranges)>& memo, Step step) {
+// The ranges are constants, so every comparison and copy has a fixed length.
+template <const auto& Ranges, typename Step, std::size_t... I>
+void Memoized(Model& m, StepMemo<TotalLength(Ranges)>& memo, Step step, std::index_sequence<I...>) {
+  const auto at = [&](auto i) { return m.Bytes(Ranges[i].block) + Ranges[i].offset; };
   const auto holds = [&](const auto& bytes) {
-    const std::uint8_t* at = bytes.data();
-    for (const ByteRange& r : Ranges) {
-      if (std::memcmp(m.Bytes(r.block) + r.offset, at, static_cast<std::size_t>(r.length)) != 0) return false;
-      at += r.length;
-    }
-    return true;
+    return ((std::memcmp(at(I), bytes.data() + StartOf(Ranges, I), Ranges[I].length) == 0) && ...);
   };
   const auto take = [&](auto& into) {
-    std::uint8_t* to = into.data();
-    for (const ByteRange& r : Ranges) to = std::copy_n(m.Bytes(r.block) + r.offset, r.length, to);
+    (std::memcpy(into.data() + StartOf(Ranges, I), at(I), Ranges[I].length), ...);
   };
   if (memo.valid && holds(memo.before)) {
-    const std::uint8_t* from = memo.after.data();
-    for (const ByteRange& r : Ranges) {
-      if (memo.changes) std::copy_n(from, r.length, m.Bytes(r.block) + r.offset);
-      from += r.length;
-    }
+    if (memo.changes) (std::memcpy(at(I), memo.after.data() + StartOf(Ranges, I), Ranges[I].length), ...);
     return;
   }
   take(memo.before);
@@ -341,6 +366,11 @@ void Memoized(Model& m, StepMemo<TotalLength(Ranges)>& memo, Step step) {
   take(memo.after);
   memo.changes = memo.before != memo.after;
   memo.valid = true;
+}
+
+template <const auto& Ranges, typename Step>
+void Memoized(Model& m, StepMemo<TotalLength(Ranges)>& memo, Step step) {
+  Memoized<Ranges>(m, memo, step, std::make_index_sequence<Ranges.size()>());
 }
 }  // namespace
 

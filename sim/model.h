@@ -198,8 +198,18 @@ class Model {
   // query that changes the instrument. A default setup leaves it alone.
   mutable ErrorQueue errors;
 
-  std::uint8_t* Bytes(BlockId id);
-  const std::uint8_t* Bytes(BlockId id) const;
+  std::uint8_t* Bytes(BlockId id) {
+    return const_cast<std::uint8_t*>(static_cast<const Model*>(this)->Bytes(id));
+  }
+  const std::uint8_t* Bytes(BlockId id) const {
+    switch (id) {
+      case BlockId::Dso: return dso.bytes.data();
+      case BlockId::La: return la.bytes.data();
+      case BlockId::Alt: return alt.bytes.data();
+      case BlockId::Side: return side.bytes.data();
+    }
+    return nullptr;
+  }
 
   // Everything to the documented factory setup, interface bytes included.
   void FactoryDefault();
@@ -229,6 +239,9 @@ class Model {
   static double OffsetLimit(double voltsPerDivPerProbe, double probe);
 
  private:
+  // Derives the factory setup from zeroed blocks.
+  struct FactoryBuild {};
+  explicit Model(FactoryBuild);
   void NormalizeChannel(int ch);
   void NormalizeTimebase();
   void NormalizeAlternate();

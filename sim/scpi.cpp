@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <iterator>
 
 namespace qxsim::scpi {
 
@@ -12,7 +14,6 @@ void LineAssembler::Reset() {
 }
 
 namespace {
-bool IsSpace(char c) { return c == ' ' || c == '\t'; }
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -35,32 +36,31 @@ bool MatchForm(std::string_view pattern, std::string_view token) {
 }
 }  // namespace
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 bool Split(std::string_view text, Line& out) {
   out = Line{};
   text = Trim(text);
-  std::size_t end = 0;
-  while (end < text.size() && !IsSpace(text[end])) ++end;
-  std::string_view header = text.substr(0, end);
-  out.argument = Trim(text.substr(end));
-  if (!header.empty() && header.back() == '?') {
+  // The header ends at the first blank; every character above ' ' is not one.
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  const char* stop = begin;
+  while (stop < end && (static_cast<unsigned char>(*stop) > ' ' || (*stop != ' ' && *stop != '\t'))) ++stop;
+  out.argument = Trim(std::string_view(stop, static_cast<std::size_t>(end - stop)));
+  const char* first = begin;
+  const char* last = stop;
+  if (first < last && last[-1] == '?') {
     out.query = true;
-    header.remove_suffix(1);
+    --last;
   }
-  if (!header.empty() && header.front() == ':') header.remove_prefix(1);
-  if (header.empty()) return false;
-  while (true) {
-    const std::size_t colon = header.find(':');
-    const std::string_view keyword = header.substr(0, colon);
-    if (keyword.empty() || out.count == Line::kMaxKeywords) return false;
-    out.keywords[static_cast<std::size_t>(out.count++)] = keyword;
-    if (colon == std::string_view::npos) return true;
-    header.remove_prefix(colon + 1);
+  if (first < last && *first == ':') ++first;
+  if (first == last) return false;
+  const char* keyword = first;
+  for (const char* at = first;; ++at) {
+    if (at != last && *at != ':') continue;
+    if (at == keyword || out.count == Line::kMaxKeywords) return false;
+    out.keywords[static_cast<std::size_t>(out.count++)] =
+        std::string_view(keyword, static_cast<std::size_t>(at - keyword));
+    if (at == last) return true;
+    keyword = at + 1;
   }
 }
 
@@ -77,11 +77,46 @@ bool MatchKeyword(std::string_view pattern, std::string_view token, int* suffix)
   return true;
 }
 
+namespace {
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// A plain decimal ("0.500000", "-12.5") of at most 15 significant digits (an
+// integer below 2^53) and at most 22 after the point: both it and the power of
+// ten are exact doubles, so one division is correctly rounded, the value
+// from_chars reads. Anything else (exponents, long mantissas) is left to it.
+std::optional<double> PlainDecimal(std::string_view text) {
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  std::uint64_t digits = 0;  // wraps on a long mantissa, which is then refused
+  int significant = 0;
+  const char* dot = nullptr;
+  const char* const end = text.data() + text.size();
+  for (const char* at = text.data(); at < end; ++at) {
+    const unsigned digit = static_cast<unsigned char>(*at) - static_cast<unsigned>('0');
+    if (digit < 10) {
+      digits = digits * 10 + digit;
+      significant += digits != 0;  // leading zeros do not count
+    } else if (*at == '.' && !dot) {
+      dot = at;
+    } else {
+      return std::nullopt;
+    }
+  }
+  const std::size_t fraction = dot ? static_cast<std::size_t>(end - dot - 1) : 0;
+  if (significant > 15 || text.size() == (dot ? 1u : 0u) || fraction >= std::size(kExactPowers))
+    return std::nullopt;
+  const double value = static_cast<double>(digits) / kExactPowers[fraction];
+  return negative ? -value : value;
+}
+}  // namespace
+
 std::optional<double> ParseNumber(std::string_view text) {
   text = Trim(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   if (text.empty() || !(IsDigit(text.front()) || text.front() == '-' || text.front() == '.'))
     return std::nullopt;
+  if (const auto plain = PlainDecimal(text)) return plain;
   double value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;

@@ -71,7 +71,11 @@ bool Split(std::string_view text, Line& out);
 // matches CHANNEL1, chan2), returned through `suffix`.
 bool MatchKeyword(std::string_view pattern, std::string_view token, int* suffix);
 
-std::string_view Trim(std::string_view text);
+inline std::string_view Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
 // A decimal number in NR1, NR2 or NR3 form ("5", "-0.25", "+2.0e-08"); the
 // whole text must be the number and finite.
 std::optional<double> ParseNumber(std::string_view text);

@@ -22,7 +22,7 @@ void UsbDevice::DropOutputIfCleared() {
   if (clears == clears_) return;
   clears_ = clears;
   reply_.reset();
-  blockOut_.reset();
+  blockOut_.size = -1;
 }
 
 int UsbDevice::UsbWriteByte(UINT, BYTE value) {
@@ -67,19 +67,20 @@ int UsbDevice::UsbRequest(UINT, int code, int param1, int param2, int) {
     const long size = (static_cast<long>(param1) & 0xFFFF) | (static_cast<long>(param2) & 0xFFFF) << 16;
     if (size <= 0 || size > kMaxBlock) return 0;
     announced_ = static_cast<int>(size);
-    blockIn_.reset();
+    blockIn_.size = -1;
     return 1;
   }
   for (int i = 0; i < L::kBlockCount; ++i) {
     const auto id = static_cast<BlockId>(i);
     if (code == L::kBlocks[i].readCode) {
-      blockOut_ = instrument_.Block(id);
+      instrument_.CopyBlock(id, blockOut_.bytes);
+      blockOut_.size = L::kBlocks[i].size;
       return 1;
     }
     if (code == L::kBlocks[i].writeCode) {
-      if (!blockIn_ || static_cast<int>(blockIn_->size()) != L::kBlocks[i].size) return 0;
-      instrument_.StageBlock(id, *blockIn_);
-      blockIn_.reset();
+      if (blockIn_.size != L::kBlocks[i].size) return 0;
+      instrument_.StageBlock(id, std::span(blockIn_.bytes).first(static_cast<std::size_t>(blockIn_.size)));
+      blockIn_.size = -1;
       return 1;
     }
   }
@@ -90,16 +91,17 @@ int UsbDevice::UsbBlockRead(UINT, int size, BYTE* buffer) {
   std::lock_guard lock(mutex_);
   DropOutputIfCleared();
   if (instrument_.GetFaults().usbFailBlockRead) return 0;
-  if (!blockOut_ || !buffer || size != static_cast<int>(blockOut_->size())) return 0;
-  std::memcpy(buffer, blockOut_->data(), blockOut_->size());
-  blockOut_.reset();
+  if (blockOut_.size < 0 || !buffer || size != blockOut_.size) return 0;
+  std::memcpy(buffer, blockOut_.bytes.data(), static_cast<std::size_t>(size));
+  blockOut_.size = -1;
   return 1;
 }
 
 int UsbDevice::UsbBlockWrite(UINT, int size, const BYTE* buffer) {
   std::lock_guard lock(mutex_);
   if (!buffer || size != announced_) return 0;
-  blockIn_.emplace(buffer, buffer + size);
+  std::memcpy(blockIn_.bytes.data(), buffer, static_cast<std::size_t>(size));
+  blockIn_.size = size;
   announced_ = -1;
   return 1;
 }

@@ -5,11 +5,11 @@
 // The instrument's USB faults make bytes, requests or block reads fail.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "QxPlatform.h"
 #include "sim/instrument.h"
@@ -35,10 +35,15 @@ class UsbDevice : public QxPanelUsb {
   Instrument& instrument_;
   std::mutex mutex_;
   scpi::LineAssembler lines_;
-  std::optional<std::string> reply_;                   // the pending reply, at most 255 bytes
-  std::optional<std::vector<std::uint8_t>> blockOut_;  // a block requested for reading
-  int announced_ = -1;                                 // size of the block write announced
-  std::optional<std::vector<std::uint8_t>> blockIn_;   // the block written, not yet taken
+  std::optional<std::string> reply_;  // the pending reply, at most 255 bytes
+  // A block requested for reading and the block written, not yet taken: the
+  // first `size` bytes of the buffer, -1 when there is none.
+  struct Buffer {
+    std::array<std::uint8_t, L::dso::kSize> bytes;  // the largest block
+    int size = -1;
+  };
+  Buffer blockOut_, blockIn_;
+  int announced_ = -1;  // size of the block write announced
   std::uint64_t clears_ = 0;
 };
 

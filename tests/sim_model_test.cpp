@@ -14,6 +14,7 @@
 #include "c_locale.h"
 #include "le_bytes.h"
 #include "setup/block_layout.h"
+#include "sim/commands.h"
 #include "sim/instrument.h"
 
 namespace {
@@ -339,6 +340,53 @@ TEST(SimModelTest, ScpiForms) {
       EXPECT_EQ(Snapshot(in), before);
       EXPECT_EQ(in.GetCounters().errors, 1u);
     }
+}
+
+// The header lookup answers what matching keyword by keyword, row by row in
+// table order, answers: every row's long and short forms in either case,
+// suffixes inside and outside their bounds, tokens no pattern takes.
+TEST(SimModelTest, LookupAgreesWithKeywordMatching) {
+  namespace cmd = qxsim::cmd;
+  namespace scpi = qxsim::scpi;
+  const auto reference = [](const scpi::Line& line, int& suffix) -> const cmd::Row* {
+    for (const cmd::Row& row : cmd::Table()) {
+      scpi::Line path;
+      scpi::Split(row.path, path);
+      bool match = path.count == line.count;
+      suffix = -1;
+      for (std::size_t k = 0; match && k < static_cast<std::size_t>(line.count); ++k)
+        match = scpi::MatchKeyword(path.keywords[k], line.keywords[k], &suffix) &&
+                (suffix < 0 || (suffix >= row.suffixLo && suffix <= row.suffixHi));
+      if (match) return &row;
+    }
+    return nullptr;
+  };
+  std::vector<std::string> headers = {"LA:GROUP#",       "la:group#1",   "LA:GROUP01", "CHAN123:SCAL",
+                                      "CHANNEL1X:SCALE", "chan1:scale1", "*idn",       "SYST:ERR:X"};
+  for (const cmd::Row& row : cmd::Table()) {
+    std::string forms[4];  // long with the top suffix, short with the lowest, lower case, past the top
+    for (char c : row.path) {
+      const bool lower = c >= 'a' && c <= 'z';
+      const char upper = lower ? static_cast<char>(c - 'a' + 'A') : c;
+      forms[0] += c == '#' ? std::to_string(row.suffixHi) : std::string(1, upper);
+      forms[1] += c == '#' ? std::to_string(row.suffixLo) : lower ? "" : std::string(1, c);
+      forms[2] +=
+          c == '#' ? std::to_string(row.suffixHi) : std::string(1, lower ? c : static_cast<char>(c | 0x20));
+      forms[3] += c == '#' ? std::to_string(row.suffixHi + 1) : std::string(1, upper);
+    }
+    headers.insert(headers.end(), std::begin(forms), std::end(forms));
+  }
+  for (const std::string& header : headers) {
+    SCOPED_TRACE(header);
+    scpi::Line line;
+    ASSERT_TRUE(scpi::Split(header, line));
+    int suffix = -1, expectedSuffix = -1;
+    const cmd::Row* expected = reference(line, expectedSuffix);
+    EXPECT_EQ(cmd::Lookup(line, &suffix), expected);
+    if (expected) {
+      EXPECT_EQ(suffix, expectedSuffix);
+    }
+  }
 }
 
 // Each refusal leaves one entry, oldest first; a full queue ends in an overflow.
