@@ -64,10 +64,10 @@ constexpr Row Real(std::string_view path, Field f, double lo, double hi) {
 }
 // A time in seconds kept in a picosecond field; the model's rules hold it in range.
 constexpr Row Time(std::string_view path, Field f) {
-  return Real(path, f, -1e6, 1e6).Custom(&SetTime, &QueryTime);
+  return Real(path, f, -1e6, 1e6).Custom(&SetTime, &QueryTime).FieldOnly();
 }
 constexpr Row TimeScale(std::string_view path, Field f) {
-  return Real(path, f, -1e6, 1e6).Custom(&SetTimeScale, &QueryTime);
+  return Real(path, f, -1e6, 1e6).Custom(&SetTimeScale, &QueryTime).FieldOnly();
 }
 constexpr Row Query(std::string_view path, QueryFn q) {
   return Row{.path = path, .form = Form::Query, .query = q};
@@ -107,13 +107,13 @@ constexpr Row kRows[] = {
     // Acquire
     Enum("ACQuire:TYPE", Dso(dso::AcqType, FT::I32), kAcqTypes),
     Enum("ACQuire:MODE", Dso(dso::AcqModeWord, FT::U32), kAcqModes),
-    Real("ACQuire:AVERages", Dso(dso::AcqAveragesExp, FT::U16), 1, 1e9).Custom(&SetAverages, &QueryAverages),
+    Real("ACQuire:AVERages", Dso(dso::AcqAveragesExp, FT::U16), 1, 1e9).Custom(&SetAverages, &QueryAverages).FieldOnly(),
     Enum("ACQuire:MEMory", Dso(dso::AcqMemFull, FT::U32), kMemory),
     Query("ACQuire:SAMPlingrate", Dso(dso::AcqSampleRate, FT::F32), Arg::Real),
 
     // Analog channels
-    Real("CHANnel#:SCALe", Chan(dso::ChanScale, FT::F32), -1e9, 1e9).Custom(&SetChanScale).Suffixes(1, 2),
-    Real("CHANnel#:OFFSet", Chan(dso::ChanOffset, FT::F32), -1e9, 1e9).Custom(&SetChanOffset).Suffixes(1, 2),
+    Real("CHANnel#:SCALe", Chan(dso::ChanScale, FT::F32), -1e9, 1e9).Custom(&SetChanScale).FieldOnly().Suffixes(1, 2),
+    Real("CHANnel#:OFFSet", Chan(dso::ChanOffset, FT::F32), -1e9, 1e9).Custom(&SetChanOffset).FieldOnly().Suffixes(1, 2),
     Enum("CHANnel#:COUPling", Chan(dso::ChanCoupling, FT::I32), kChanCoupling).Suffixes(1, 2),
     Bool("CHANnel#:BWLimit", Chan(dso::ChanBWLimit, FT::U8)).Suffixes(1, 2),
     Real("CHANnel#:PROBe", Chan(dso::ChanProbe, FT::F32), -1e9, 1e9).Custom(&SetChanProbe).Suffixes(1, 2),
@@ -126,8 +126,8 @@ constexpr Row kRows[] = {
     Enum("CHANnel#:FILTer:TYPE", Side(side::FilterType, FT::I32), kFilterTypes).Suffixes(1, 2),
 
     // Timebase
-    Enum("TIMebase:MODE", Dso(dso::DelayedOn, FT::U8), kTimebaseModes).Custom(&SetTimebaseMode),
-    Enum("TIMebase:FORMat", Dso(dso::TimeFormat, FT::I32), kFormats).Custom(&SetTimeFormat),
+    Enum("TIMebase:MODE", Dso(dso::DelayedOn, FT::U8), kTimebaseModes).Custom(&SetTimebaseMode).FieldOnly(),
+    Enum("TIMebase:FORMat", Dso(dso::TimeFormat, FT::I32), kFormats).Custom(&SetTimeFormat).FieldOnly(),
     Time("TIMebase:OFFSet", Dso(dso::TimeOffsetPs, FT::I64)),
     TimeScale("TIMebase:SCALe", Dso(dso::TimeScalePs, FT::I64)),
     Time("TIMebase:DELayed:OFFSet", Dso(dso::DelayedOffsetPs, FT::I64)),
@@ -164,6 +164,7 @@ constexpr Row kRows[] = {
     Enum("TRIGger:EDGE:SOURce", Dso(dso::TrigEdgeSource, FT::I32), kSources),
     Real("TRIGger:EDGE:LEVel", Dso(dso::TrigEdgeLevel, FT::F32), -1e9, 1e9)
         .Custom(&SetLevel)
+        .FieldOnly()
         .Aux(dso::TrigEdgeSource),
 
     // Pulse trigger
@@ -171,6 +172,7 @@ constexpr Row kRows[] = {
     Enum("TRIGger:PULSe:MODE", Dso(dso::TrigPulseWhen, FT::I32), kConditions),
     Real("TRIGger:PULSe:LEVel", Dso(dso::TrigPulseLevel, FT::F32), -1e9, 1e9)
         .Custom(&SetProbeLevel, &QueryProbeLevel)
+        .FieldOnly()
         .Aux(dso::TrigPulseSource),
     Real("TRIGger:PULSe:WIDTh", Dso(dso::TrigPulseWidth, FT::F32), kCond[0], kCond[1]),
 
@@ -183,9 +185,11 @@ constexpr Row kRows[] = {
         .Aux(dso::TrigVideoLine),
     Real("TRIGger:VIDeo:LEVel", Dso(dso::TrigVideoLevel, FT::F32), -1e9, 1e9)
         .Custom(&SetProbeLevel, &QueryProbeLevel)
+        .FieldOnly()
         .Aux(dso::TrigVideoSource),
     Real("TRIGger:VIDeo:LINE", Dso(dso::TrigVideoLine, FT::U16), -1e9, 1e9)
         .Custom(&SetVideoLine)
+        .FieldOnly()
         .Aux(dso::TrigVideoStandard),
 
     // Slope trigger
@@ -193,9 +197,11 @@ constexpr Row kRows[] = {
     Enum("TRIGger:SLOPe:MODE", Dso(dso::TrigSlopeWhen, FT::I32), kConditions),
     Real("TRIGger:SLOPe:LEVelA", Dso(dso::TrigSlopeLevelA, FT::F32), -1e9, 1e9)
         .Custom(&SetProbeLevel, &QueryProbeLevel)
+        .FieldOnly()
         .Aux(dso::TrigSlopeSource),
     Real("TRIGger:SLOPe:LEVelB", Dso(dso::TrigSlopeLevelB, FT::F32), -1e9, 1e9)
         .Custom(&SetProbeLevel, &QueryProbeLevel)
+        .FieldOnly()
         .Aux(dso::TrigSlopeSource),
     Real("TRIGger:SLOPe:TIME", Dso(dso::TrigSlopeTime, FT::F32), kCond[0], kCond[1]),
 
@@ -221,10 +227,12 @@ constexpr Row kRows[] = {
     Enum("TRIGger:ALTernation:SLOPe:COUPling", AltCh(alt::SlopeCoupling, FT::I32), kTrigCoupling),
     Enum("TRIGger:ALTernation:EDGE:SLOPe", AltCh(alt::EdgeSlope, FT::I32), kEdgeSlopes),
     Real("TRIGger:ALTernation:EDGE:LEVel", AltCh(alt::EdgeLevel, FT::F32), -1e9, 1e9)
-        .Custom(&SetAltLevel, &QueryAltLevel),
+        .Custom(&SetAltLevel, &QueryAltLevel)
+        .FieldOnly(),
     Enum("TRIGger:ALTernation:PULSe:MODE", AltCh(alt::PulseWhen, FT::I32), kConditions),
     Real("TRIGger:ALTernation:PULSe:LEVel", AltCh(alt::PulseLevel, FT::F32), -1e9, 1e9)
-        .Custom(&SetAltLevel, &QueryAltLevel),
+        .Custom(&SetAltLevel, &QueryAltLevel)
+        .FieldOnly(),
     Real("TRIGger:ALTernation:PULSe:WIDTh", AltCh(alt::PulseWidth, FT::F32), kCond[0], kCond[1]),
     Enum("TRIGger:ALTernation:SLOPe:MODE", AltCh(alt::SlopeWhen, FT::I32), kConditions),
     Real("TRIGger:ALTernation:SLOPe:TIME", AltCh(alt::SlopeTime, FT::F32), kCond[0], kCond[1]),
@@ -241,9 +249,11 @@ constexpr Row kRows[] = {
     Enum("TRIGger:ALTernation:VIDeo:MODE", AltCh(alt::VideoSync, FT::I32), kSyncs),
     Real("TRIGger:ALTernation:VIDeo:LINE", AltCh(alt::VideoLine, FT::U16), -1e9, 1e9)
         .Custom(&SetVideoLine)
+        .FieldOnly()
         .Aux(alt::VideoStandard[0]),
     Real("TRIGger:ALTernation:VIDeo:LEVel", AltCh(alt::VideoLevel, FT::F32), -1e9, 1e9)
-        .Custom(&SetAltLevel, &QueryAltLevel),
+        .Custom(&SetAltLevel, &QueryAltLevel)
+        .FieldOnly(),
     TimeScale("TRIGger:ALTernation:CHANnel#:TIMEScale", AltBySuffix(alt::AltTimeScalePs, FT::I64))
         .Suffixes(1, 2),
     Time("TRIGger:ALTernation:CHANnel#:TIMEOffset", AltBySuffix(alt::AltTimeOffsetPs, FT::I64))
@@ -262,10 +272,10 @@ constexpr Row kRows[] = {
 
     // LAN interface
     Bool("LAN:DHCP", Dso(dso::LanDhcp, FT::U8)),
-    Row{.path = "LAN:IP", .field = Dso(dso::LanIp, FT::U32)}.Custom(&SetAddress, &QueryAddress),
-    Row{.path = "LAN:NETMask", .field = Dso(dso::LanNetmask, FT::U32)}.Custom(&SetAddress, &QueryAddress),
-    Row{.path = "LAN:GATEway", .field = Dso(dso::LanGateway, FT::U32)}.Custom(&SetAddress, &QueryAddress),
-    Row{.path = "LAN:PORT", .field = Dso(dso::LanPort, FT::I16)}.Custom(&SetPort, &QueryPort),
+    Row{.path = "LAN:IP", .field = Dso(dso::LanIp, FT::U32)}.Custom(&SetAddress, &QueryAddress).FieldOnly(),
+    Row{.path = "LAN:NETMask", .field = Dso(dso::LanNetmask, FT::U32)}.Custom(&SetAddress, &QueryAddress).FieldOnly(),
+    Row{.path = "LAN:GATEway", .field = Dso(dso::LanGateway, FT::U32)}.Custom(&SetAddress, &QueryAddress).FieldOnly(),
+    Row{.path = "LAN:PORT", .field = Dso(dso::LanPort, FT::I16)}.Custom(&SetPort, &QueryPort).FieldOnly(),
     Query("LAN:MACaddress", &QueryMac),
 };
 
@@ -308,46 +318,60 @@ namespace {
 // ("chan1:scal" and "CHANnel#:SCALe" both become "CHAN#:SCAL"). A token
 // matches a pattern exactly when its spelling is one of the pattern's, the
 // rule scpi::MatchKeyword applies. The text is padded with zeros, so the
-// hash reads it eight bytes at a time.
+// hash and the comparison read it eight bytes at a time.
 struct Spelled {
   static constexpr std::size_t kLongest = 64;  // longer headers name no row
-  std::array<char, kLongest + 8> text{};
+  std::array<char, kLongest + 8> text;
   std::size_t size = 0;
   int suffix = -1;
 
-  // False when the token can name no row: too long a header, or a '#' in it.
-  bool Append(std::string_view token) {
-    if (size + token.size() + 1 > kLongest) return false;
-    char* out = text.data() + size;  // locals: a char store may alias any member
-    if (size > 0) *out++ = ':';
-    std::size_t letters = token.size();
-    while (letters > 0 && token[letters - 1] >= '0' && token[letters - 1] <= '9') --letters;
-    if (token.size() - letters > 2) letters = token.size();
-    bool marker = false;  // a '#' of the line's own names no row
-    for (const char c : token.substr(0, letters)) {
+  // One pass over the header; false when it can name no row: too long, an
+  // empty keyword, or a '#' of the line's own.
+  bool Spell(std::string_view header) {
+    if (header.size() > kLongest) return false;
+    char* out = text.data();  // locals: a char store may alias any member
+    char* keyword = out;
+    std::size_t digits = 0;  // trailing the keyword so far
+    for (const char c : header) {
+      if (c == ':') {
+        if (!EndKeyword(keyword, out, digits)) return false;
+        *out++ = ':';
+        keyword = out;
+        digits = 0;
+        continue;
+      }
+      if (c == '#') return false;
+      digits = c >= '0' && c <= '9' ? digits + 1 : 0;
       *out++ = static_cast<char>(c - (static_cast<unsigned char>(c - 'a') < 26 ? 'a' - 'A' : 0));
-      marker |= c == '#';
     }
-    if (marker) return false;
-    if (letters < token.size()) {
-      *out++ = '#';
-      int value = 0;
-      for (const char c : token.substr(letters)) value = value * 10 + (c - '0');
-      suffix = value;
-    }
+    if (!EndKeyword(keyword, out, digits)) return false;
     size = static_cast<std::size_t>(out - text.data());
+    std::memset(out, 0, 8);
     return true;
   }
-  std::string_view View() const { return {text.data(), size}; }
+  std::size_t Words() const { return (size + 7) / 8; }
+  std::uint64_t Word(std::size_t i) const {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + 8 * i, sizeof word);
+    return word;
+  }
   std::uint64_t Hash() const {
     std::uint64_t hash = size;
-    for (std::size_t i = 0; i < size; i += 8) {
-      std::uint64_t word;
-      std::memcpy(&word, text.data() + i, sizeof word);
-      hash = (hash ^ word) * 0x9E3779B97F4A7C15u;
+    for (std::size_t i = 0; i < Words(); ++i) {
+      hash = (hash ^ Word(i)) * 0x9E3779B97F4A7C15u;
       hash ^= hash >> 29;
     }
     return hash;
+  }
+
+ private:
+  bool EndKeyword(const char* keyword, char*& out, std::size_t digits) {
+    if (out == keyword) return false;
+    if (digits == 0 || digits > 2) return true;
+    out -= digits;
+    suffix = digits == 1 ? out[0] - '0' : (out[0] - '0') * 10 + (out[1] - '0');
+    *out++ = '#';
+    return true;
   }
 };
 
@@ -384,9 +408,12 @@ class Spellings {
       if (text.size() > Spelled::kLongest) __builtin_trap();  // a header the lookup could not spell
       Spelled spelled;
       std::copy(text.begin(), text.end(), spelled.text.begin());
+      std::fill(spelled.text.begin() + static_cast<std::ptrdiff_t>(text.size()), spelled.text.end(), '\0');
       spelled.size = text.size();
       Slot& slot = slots_[SlotOf(spelled)];
-      slot.text = text;
+      slot.size = spelled.size;
+      slot.words.assign(spelled.Words(), 0);
+      for (std::size_t i = 0; i < slot.words.size(); ++i) slot.words[i] = spelled.Word(i);
       if (slot.rows.empty() || slot.rows.back() != index) slot.rows.push_back(index);
     }
   }
@@ -396,28 +423,34 @@ class Spellings {
 
  private:
   struct Slot {
-    std::string text;
+    std::size_t size = 0;
+    std::vector<std::uint64_t> words;  // the text, as Spelled pads it
     std::vector<int> rows;
+    bool Holds(const Spelled& spelled) const {
+      if (size != spelled.size) return false;
+      for (std::size_t i = 0; i < words.size(); ++i)
+        if (words[i] != spelled.Word(i)) return false;
+      return true;
+    }
   };
   // The slot holding the text, else the empty one where it would go.
   std::size_t SlotOf(const Spelled& spelled) const {
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = spelled.Hash() & mask;; i = (i + 1) & mask)
-      if (slots_[i].rows.empty() || slots_[i].text == spelled.View()) return i;
+      if (slots_[i].rows.empty() || slots_[i].Holds(spelled)) return i;
   }
   std::vector<Slot> slots_;
 };
 }  // namespace
 
-const Row* Lookup(const scpi::Line& line, int* suffix) {
+const Row* Lookup(std::string_view header, int* suffix) {
   static const Spellings spellings;
-  Spelled header;
-  for (int k = 0; k < line.count; ++k)
-    if (!header.Append(line.keywords[static_cast<std::size_t>(k)])) return nullptr;
-  for (int index : spellings.Rows(header)) {
+  Spelled spelled;
+  if (!spelled.Spell(header)) return nullptr;
+  for (int index : spellings.Rows(spelled)) {
     const Row& row = kRows[index];
-    if (header.suffix < 0 || (header.suffix >= row.suffixLo && header.suffix <= row.suffixHi)) {
-      *suffix = header.suffix;
+    if (spelled.suffix < 0 || (spelled.suffix >= row.suffixLo && spelled.suffix <= row.suffixHi)) {
+      *suffix = spelled.suffix;
       return &row;
     }
   }

@@ -69,6 +69,7 @@ struct Row {
   QueryFn query = nullptr;  // null: the generic answer
   int aux = -1;             // handler data: a second field's offset (same stride)
   int suffixLo = 0, suffixHi = 0;
+  bool fieldOnly = false;  // the set handler writes the addressed field entry and nothing else
 
   constexpr Row Suffixes(int lo_, int hi_) const {
     Row r = *this;
@@ -87,6 +88,13 @@ struct Row {
     r.query = q;
     return r;
   }
+  constexpr Row FieldOnly() const {
+    Row r = *this;
+    r.fieldOnly = true;
+    return r;
+  }
+  // A successful set changed the addressed field entry and nothing else.
+  bool WritesFieldOnly() const { return field.offset >= 0 && (set == nullptr || fieldOnly); }
 };
 
 // Error texts a handler returns.
@@ -95,8 +103,8 @@ inline constexpr const char* kMissingArgument = "missing argument";
 inline constexpr const char* kConflict = "settings conflict";
 
 std::span<const Row> Table();
-// The row a split line names, with its suffix; nullptr when none does.
-const Row* Lookup(const scpi::Line& line, int* suffix);
+// The row a line's header names, with its suffix; nullptr when none does.
+const Row* Lookup(std::string_view header, int* suffix);
 
 // Generic helpers shared by the handlers.
 int EntryOf(const Model& m, const Call& call);

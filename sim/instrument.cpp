@@ -45,7 +45,7 @@ Outcome Instrument::RunLocked(std::string_view text) {
   ++counters_.lines;
   scpi::Line line;
   int suffix = -1;
-  const cmd::Row* row = scpi::Split(text, line) ? cmd::Lookup(line, &suffix) : nullptr;
+  const cmd::Row* row = scpi::Split(text, line) ? cmd::Lookup(line.header, &suffix) : nullptr;
   const char* error = nullptr;
   if (!row) {
     error = "undefined header";
@@ -65,7 +65,10 @@ Outcome Instrument::RunLocked(std::string_view text) {
     // A refused command has changed nothing (set handlers refuse first).
     const cmd::Call call{*row, suffix, line.argument};
     error = row->set ? row->set(model_, call) : cmd::GenericSet(model_, call);
-    if (!error) model_.Normalize();
+    if (!error && row->WritesFieldOnly())
+      model_.Normalize({row->field.block, cmd::Address(model_, call), L::Width(row->field.type)});
+    else if (!error)
+      model_.Normalize();
   }
   if (error) {
     ++counters_.errors;

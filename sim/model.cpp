@@ -348,17 +348,18 @@ constexpr int StartOf(const std::array<ByteRange, N>& ranges, std::size_t i) {
 // Runs `step` unless the ranges hold exactly what it last started from; then
 // it puts back what the step produced that time. Exact, whatever the step.
 // The ranges are constants, so every comparison and copy has a fixed length.
-template <const auto& Ranges, typename Step, std::size_t... I>
-void Memoized(Model& m, StepMemo<TotalLength(Ranges)>& memo, Step step, std::index_sequence<I...>) {
-  const auto at = [&](auto i) { return m.Bytes(Ranges[i].block) + Ranges[i].offset; };
+template <typename Memo, typename Step, std::size_t... I>
+void Memoized(Model& m, Memo& memo, Step step, std::index_sequence<I...>) {
+  constexpr const auto& kRanges = Memo::kRanges;
+  const auto at = [&](auto i) { return m.Bytes(kRanges[i].block) + kRanges[i].offset; };
   const auto holds = [&](const auto& bytes) {
-    return ((std::memcmp(at(I), bytes.data() + StartOf(Ranges, I), Ranges[I].length) == 0) && ...);
+    return ((std::memcmp(at(I), bytes.data() + StartOf(kRanges, I), kRanges[I].length) == 0) && ...);
   };
   const auto take = [&](auto& into) {
-    (std::memcpy(into.data() + StartOf(Ranges, I), at(I), Ranges[I].length), ...);
+    (std::memcpy(into.data() + StartOf(kRanges, I), at(I), kRanges[I].length), ...);
   };
   if (memo.valid && holds(memo.before)) {
-    if (memo.changes) (std::memcpy(at(I), memo.after.data() + StartOf(Ranges, I), Ranges[I].length), ...);
+    if (memo.changes) (std::memcpy(at(I), memo.after.data() + StartOf(kRanges, I), kRanges[I].length), ...);
     return;
   }
   take(memo.before);
@@ -368,17 +369,57 @@ void Memoized(Model& m, StepMemo<TotalLength(Ranges)>& memo, Step step, std::ind
   memo.valid = true;
 }
 
-template <const auto& Ranges, typename Step>
-void Memoized(Model& m, StepMemo<TotalLength(Ranges)>& memo, Step step) {
-  Memoized<Ranges>(m, memo, step, std::make_index_sequence<Ranges.size()>());
+template <std::size_t N>
+bool Reads(const std::array<ByteRange, N>& ranges, const ByteRange& written) {
+  for (const ByteRange& r : ranges)
+    if (r.block == written.block && r.offset < written.offset + written.length &&
+        written.offset < r.offset + r.length)
+      return true;
+  return false;
+}
+
+// Whether the step's last run changed bytes that lie in `ranges` too.
+template <typename Memo, std::size_t N>
+bool ChangedWithin(const Memo& memo, const std::array<ByteRange, N>& ranges) {
+  if (!memo.changes) return false;
+  int at = 0;
+  for (const ByteRange& mine : Memo::kRanges) {
+    for (const ByteRange& r : ranges) {
+      const int lo = std::max(mine.offset, r.offset);
+      const int hi = std::min(mine.offset + mine.length, r.offset + r.length);
+      const int from = at + lo - mine.offset;
+      if (r.block == mine.block && lo < hi &&
+          std::memcmp(memo.before.data() + from, memo.after.data() + from, static_cast<std::size_t>(hi - lo)))
+        return true;
+    }
+    at += mine.length;
+  }
+  return false;
+}
+
+// One step of a pass: skipped while at rest and not written into; after a
+// run, every other step whose ranges it changed is no longer at rest (a
+// later one runs in this pass, an earlier one in the next).
+template <typename Memo, typename Step, typename... Others>
+void Pass(Model& m, const ByteRange* written, Memo& memo, Step step, Others&... others) {
+  if (memo.atRest && written && !Reads(Memo::kRanges, *written)) return;
+  Memoized(m, memo, step, std::make_index_sequence<Memo::kRanges.size()>());
+  memo.atRest = !memo.changes;
+  ((others.atRest = others.atRest && !ChangedWithin(memo, Others::kRanges)), ...);
 }
 }  // namespace
 
-void Model::Normalize() {
-  Memoized<kChannel1Ranges>(*this, memo_.channel[0], [&] { NormalizeChannel(0); });
-  Memoized<kChannel2Ranges>(*this, memo_.channel[1], [&] { NormalizeChannel(1); });
-  Memoized<kTimebaseRanges>(*this, memo_.timebase, [&] { NormalizeTimebase(); });
-  Memoized<kAlternateRanges>(*this, memo_.alternate, [&] { NormalizeAlternate(); });
+void Model::Normalize() { Normalize(nullptr); }
+
+void Model::Normalize(const ByteRange& written) { Normalize(&written); }
+
+// Without `written`, every step is looked at.
+void Model::Normalize(const ByteRange* written) {
+  auto& [ch1, ch2, timebase, alternate] = memo_;
+  Pass(*this, written, ch1, [&] { NormalizeChannel(0); }, ch2, timebase, alternate);
+  Pass(*this, written, ch2, [&] { NormalizeChannel(1); }, ch1, timebase, alternate);
+  Pass(*this, written, timebase, [&] { NormalizeTimebase(); }, ch1, ch2, alternate);
+  Pass(*this, written, alternate, [&] { NormalizeAlternate(); }, ch1, ch2, timebase);
 }
 
 void Model::NormalizeChannel(int ch) {

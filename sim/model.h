@@ -148,28 +148,22 @@ constexpr int TotalLength(const std::array<ByteRange, N>& ranges) {
   for (const ByteRange& r : ranges) n += r.length;
   return n;
 }
-template <int N>
-struct StepMemo {
-  std::array<std::uint8_t, N> before{}, after{};
-  bool changes = false;  // after differs from before
-  bool valid = false;
-};
 
 constexpr int kChannelSlice = 0x4C;  // a channel's fields, from its display byte (CH1) or 0x58 (CH2)
-constexpr std::array<ByteRange, 1> kChannel1Ranges = {
+inline constexpr std::array<ByteRange, 1> kChannel1Ranges = {
     {{BlockId::Dso, L::dso::ChanDisplay[0], kChannelSlice}}};
-constexpr std::array<ByteRange, 1> kChannel2Ranges = {{{BlockId::Dso, 0x58, kChannelSlice}}};
+inline constexpr std::array<ByteRange, 1> kChannel2Ranges = {{{BlockId::Dso, 0x58, kChannelSlice}}};
 static_assert(L::dso::ChanDisplay[0] + kChannelSlice == 0x58 &&
               L::dso::ChanInvertAtStop[1] < 0x58 + kChannelSlice);
 constexpr int kTimebaseEnd = L::dso::AcqMemFull + 4;  // timebase and acquisition fields: DelayedOn to here
-constexpr std::array<ByteRange, 4> kTimebaseRanges = {
+inline constexpr std::array<ByteRange, 4> kTimebaseRanges = {
     {{BlockId::Dso, L::dso::DelayedOn, kTimebaseEnd - L::dso::DelayedOn},
      {BlockId::Dso, L::dso::ChanDisplay[0], 1},
      {BlockId::Dso, L::dso::ChanDisplay[1], 1},
      {BlockId::La, L::la::LaEnable, 1}}};
 // Each alternate channel's time base, memory depth and sampling rates.
 constexpr int kAltTimebaseBegin = L::alt::AltMemDepth[0], kAltTimebaseEnd = L::alt::AltSampleRate2[0] + 4;
-constexpr std::array<ByteRange, 5> kAlternateRanges = {
+inline constexpr std::array<ByteRange, 5> kAlternateRanges = {
     {{BlockId::Alt, kAltTimebaseBegin, kAltTimebaseEnd - kAltTimebaseBegin},
      {BlockId::Alt, kAltTimebaseBegin + L::alt::kChannelStride, kAltTimebaseEnd - kAltTimebaseBegin},
      {BlockId::Dso, L::dso::AcqMemFull, 4},
@@ -178,6 +172,17 @@ constexpr std::array<ByteRange, 5> kAlternateRanges = {
 static_assert(L::alt::AltTimeScalePs[0] > kAltTimebaseBegin &&
               L::alt::AltTimeOffsetAtStop[0] + 8 <= kAltTimebaseEnd &&
               L::alt::AltSampleRate2[1] - L::alt::AltSampleRate2[0] == L::alt::kChannelStride);
+
+template <const auto& Ranges>
+struct StepMemo {
+  static constexpr const auto& kRanges = Ranges;
+  std::array<std::uint8_t, TotalLength(Ranges)> before{}, after{};
+  bool changes = false;  // after differs from before
+  bool valid = false;
+  // The ranges hold bytes the step leaves as they are: it need not even be
+  // looked at until something writes into them.
+  bool atRest = false;
+};
 
 class Model {
  public:
@@ -226,6 +231,9 @@ class Model {
   // and point copies, seconds from picoseconds, RollOn, the format's rules,
   // memory depth, sampling rates, and the ranges of the offsets.
   void Normalize();
+  // The same, when nothing but `written` changed since the last Normalize:
+  // only the steps whose bytes changed run.
+  void Normalize(const ByteRange& written);
 
   // Helpers the command handlers share.
   int AltChannel() const { return side.I32(side::AltSource) == 1 ? 1 : 0; }
@@ -242,14 +250,16 @@ class Model {
   // Derives the factory setup from zeroed blocks.
   struct FactoryBuild {};
   explicit Model(FactoryBuild);
+  void Normalize(const ByteRange* written);
   void NormalizeChannel(int ch);
   void NormalizeTimebase();
   void NormalizeAlternate();
 
   struct {
-    StepMemo<kChannelSlice> channel[2];
-    StepMemo<TotalLength(kTimebaseRanges)> timebase;
-    StepMemo<TotalLength(kAlternateRanges)> alternate;
+    StepMemo<kChannel1Ranges> channel1;
+    StepMemo<kChannel2Ranges> channel2;
+    StepMemo<kTimebaseRanges> timebase;
+    StepMemo<kAlternateRanges> alternate;
   } memo_;
   void SnapshotAtStop();
 };

@@ -37,7 +37,6 @@ bool MatchForm(std::string_view pattern, std::string_view token) {
 }  // namespace
 
 bool Split(std::string_view text, Line& out) {
-  out = Line{};
   text = Trim(text);
   // The header ends at the first blank; every character above ' ' is not one.
   const char* const begin = text.data();
@@ -47,21 +46,11 @@ bool Split(std::string_view text, Line& out) {
   out.argument = Trim(std::string_view(stop, static_cast<std::size_t>(end - stop)));
   const char* first = begin;
   const char* last = stop;
-  if (first < last && last[-1] == '?') {
-    out.query = true;
-    --last;
-  }
+  out.query = first < last && last[-1] == '?';
+  if (out.query) --last;
   if (first < last && *first == ':') ++first;
-  if (first == last) return false;
-  const char* keyword = first;
-  for (const char* at = first;; ++at) {
-    if (at != last && *at != ':') continue;
-    if (at == keyword || out.count == Line::kMaxKeywords) return false;
-    out.keywords[static_cast<std::size_t>(out.count++)] =
-        std::string_view(keyword, static_cast<std::size_t>(at - keyword));
-    if (at == last) return true;
-    keyword = at + 1;
-  }
+  out.header = std::string_view(first, static_cast<std::size_t>(last - first));
+  return !out.header.empty();
 }
 
 bool MatchKeyword(std::string_view pattern, std::string_view token, int* suffix) {

@@ -4,7 +4,6 @@
 // written (never through the process locale).
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -52,16 +51,15 @@ class LineAssembler {
   bool afterCr_ = false;
 };
 
-// A line split into its parts: header keywords (the leading ':' and the
-// trailing '?' removed), whether it is a query, and the argument text.
+// A line split into its parts: the header (its keywords joined by ':', the
+// leading ':' and the trailing '?' removed), whether it is a query, and the
+// argument text. The command table's lookup reads the keywords.
 struct Line {
-  static constexpr int kMaxKeywords = 8;
-  std::array<std::string_view, kMaxKeywords> keywords;
-  int count = 0;
+  std::string_view header;
   bool query = false;
   std::string_view argument;
 };
-// False when the header is malformed (empty keyword, too many keywords).
+// False when the header is empty.
 bool Split(std::string_view text, Line& out);
 
 // Keyword specs are written in mixed case, as instrument manuals print them:

@@ -348,14 +348,21 @@ TEST(SimModelTest, ScpiForms) {
 TEST(SimModelTest, LookupAgreesWithKeywordMatching) {
   namespace cmd = qxsim::cmd;
   namespace scpi = qxsim::scpi;
-  const auto reference = [](const scpi::Line& line, int& suffix) -> const cmd::Row* {
+  const auto keywords = [](std::string_view header) {
+    std::vector<std::string_view> out;
+    for (std::size_t colon; (colon = header.find(':')) != std::string_view::npos; header.remove_prefix(colon + 1))
+      out.push_back(header.substr(0, colon));
+    out.push_back(header);
+    return out;
+  };
+  const auto reference = [&](std::string_view header, int& suffix) -> const cmd::Row* {
+    const std::vector<std::string_view> tokens = keywords(header);
     for (const cmd::Row& row : cmd::Table()) {
-      scpi::Line path;
-      scpi::Split(row.path, path);
-      bool match = path.count == line.count;
+      const std::vector<std::string_view> path = keywords(row.path);
+      bool match = path.size() == tokens.size();
       suffix = -1;
-      for (std::size_t k = 0; match && k < static_cast<std::size_t>(line.count); ++k)
-        match = scpi::MatchKeyword(path.keywords[k], line.keywords[k], &suffix) &&
+      for (std::size_t k = 0; match && k < tokens.size(); ++k)
+        match = scpi::MatchKeyword(path[k], tokens[k], &suffix) &&
                 (suffix < 0 || (suffix >= row.suffixLo && suffix <= row.suffixHi));
       if (match) return &row;
     }
@@ -378,14 +385,41 @@ TEST(SimModelTest, LookupAgreesWithKeywordMatching) {
   }
   for (const std::string& header : headers) {
     SCOPED_TRACE(header);
-    scpi::Line line;
-    ASSERT_TRUE(scpi::Split(header, line));
     int suffix = -1, expectedSuffix = -1;
-    const cmd::Row* expected = reference(line, expectedSuffix);
-    EXPECT_EQ(cmd::Lookup(line, &suffix), expected);
+    const cmd::Row* expected = reference(header, expectedSuffix);
+    EXPECT_EQ(cmd::Lookup(header, &suffix), expected);
     if (expected) {
       EXPECT_EQ(suffix, expectedSuffix);
     }
+  }
+}
+
+// A handler the table says writes its field alone changes no other byte: the
+// model re-derives only what reads that field after it.
+TEST(SimModelTest, FieldOnlySettersWriteTheirFieldAlone) {
+  namespace cmd = qxsim::cmd;
+  for (const cmd::Row& row : cmd::Table()) {
+    if (row.form == cmd::Form::Query || !row.WritesFieldOnly()) continue;
+    std::vector<std::string> args = {"ON", "0", "0.37", "-3", "2e3", "10.0.0.7", "80"};
+    for (const cmd::Word& w : row.words) args.emplace_back(w.pattern);
+    const bool suffixed = row.path.find('#') != std::string_view::npos;
+    for (int suffix = row.suffixLo; suffix <= row.suffixHi; ++suffix)
+      for (const std::string& arg : args) {
+        SCOPED_TRACE(std::string(row.path) + " " + arg);
+        qxsim::Model m;
+        m.side.SetI32(qxsim::side::AltSource, suffix == 2 ? 1 : 0);
+        const qxsim::Model before = m;
+        const cmd::Call call{row, suffixed ? suffix : -1, arg};
+        if ((row.set ? row.set(m, call) : cmd::GenericSet(m, call)) != nullptr) continue;
+        const int at = cmd::Address(m, call);
+        for (const BlockId id : {BlockId::Dso, BlockId::La, BlockId::Alt, BlockId::Side}) {
+          for (int i = 0; i < qxsim::BlockSize(id); ++i) {
+            if (id != row.field.block || i < at || i >= at + L::Width(row.field.type)) {
+              ASSERT_EQ(m.Bytes(id)[i], before.Bytes(id)[i]) << i;
+            }
+          }
+        }
+      }
   }
 }
 
