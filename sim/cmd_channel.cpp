@@ -18,7 +18,9 @@ const char* SetChanScale(Model& m, const Call& call) {
   const double probe = m.dso.F32(dso::ChanProbe[ch]);
   const double perProbe =
       std::clamp(limits::Nearest125(v / probe), limits::kMinVoltsPerDiv, limits::kMaxVoltsPerDiv);
-  m.dso.SetF32(dso::ChanScale[ch], static_cast<float>(perProbe * probe));
+  const float scale = static_cast<float>(perProbe * probe);
+  m.dso.SetF32(dso::ChanScale[ch], scale);
+  m.scaleSteps[static_cast<std::size_t>(ch)] = {scale, static_cast<float>(probe), perProbe};
   return nullptr;
 }
 

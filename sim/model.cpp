@@ -64,6 +64,7 @@ inline Decimal Split(double x) {
 
 // Nearest125's step boundaries are the geometric means of neighbouring steps.
 constexpr double kMeans[3] = {1.4142135623730951, 3.1622776601683795, 7.0710678118654755};
+constexpr double kSteps[4] = {1, 2, 5, 10};
 // For each decade, the least x whose mantissa x / decade reaches each
 // boundary: comparing x with it answers what comparing the mantissa would,
 // without the division.
@@ -88,8 +89,9 @@ const Bounds& MeanBounds() {
 double Nearest125(double x) {
   if (const int k = DecadeOf(x); k >= 0) {
     const auto& bound = MeanBounds()[static_cast<std::size_t>(k)];
-    const double d = kDecades[k];
-    return x < bound[0] ? d : x < bound[1] ? 2 * d : x < bound[2] ? 5 * d : 10 * d;
+    // Without branches: commands alternating between two steps would mispredict them.
+    const int step = (x >= bound[0]) + (x >= bound[1]) + (x >= bound[2]);
+    return kSteps[step] * kDecades[k];
   }
   const auto [m, d] = SplitByLog(x);
   if (m < kMeans[0]) return d;
@@ -310,12 +312,6 @@ float Model::SourceProbe(int source) const {
   return source == 0 || source == 1 ? dso.F32(dso::ChanProbe[source]) : 1.0f;
 }
 
-double Model::OffsetLimit(double voltsPerDivPerProbe, double probe) {
-  // The tolerance keeps 0.2 V/div, stored as a float just above it, in the small range.
-  const bool small = voltsPerDivPerProbe <= 0.2 * (1 + 1e-6);
-  return (small ? limits::kSmallScaleOffset : limits::kLargeScaleOffset) * probe;
-}
-
 void Model::ChannelLevelRange(int ch, double& lo, double& hi) const {
   const double scale = dso.F32(dso::ChanScale[ch]);
   const double offset = dso.F32(dso::ChanOffset[ch]);
@@ -378,22 +374,42 @@ bool Reads(const std::array<ByteRange, N>& ranges, const ByteRange& written) {
   return false;
 }
 
-// Whether the step's last run changed bytes that lie in `ranges` too.
-template <typename Memo, std::size_t N>
-bool ChangedWithin(const Memo& memo, const std::array<ByteRange, N>& ranges) {
-  if (!memo.changes) return false;
-  int at = 0;
-  for (const ByteRange& mine : Memo::kRanges) {
-    for (const ByteRange& r : ranges) {
-      const int lo = std::max(mine.offset, r.offset);
-      const int hi = std::min(mine.offset + mine.length, r.offset + r.length);
-      const int from = at + lo - mine.offset;
-      if (r.block == mine.block && lo < hi &&
-          std::memcmp(memo.before.data() + from, memo.after.data() + from, static_cast<std::size_t>(hi - lo)))
-        return true;
+// Where two steps' ranges share bytes, as places in the first one's memo.
+struct Shared {
+  int at, length;
+};
+template <const auto& Mine, const auto& Theirs>
+constexpr auto SharedBytes() {
+  constexpr auto each = [](auto&& take) {
+    int at = 0;
+    for (const ByteRange& mine : Mine) {
+      for (const ByteRange& r : Theirs) {
+        const int lo = std::max(mine.offset, r.offset);
+        const int hi = std::min(mine.offset + mine.length, r.offset + r.length);
+        if (r.block == mine.block && lo < hi) take(Shared{at + lo - mine.offset, hi - lo});
+      }
+      at += mine.length;
     }
-    at += mine.length;
-  }
+  };
+  constexpr std::size_t kCount = [&] {
+    std::size_t n = 0;
+    each([&](Shared) { ++n; });
+    return n;
+  }();
+  std::array<Shared, kCount> shared{};
+  std::size_t n = 0;
+  each([&](Shared s) { shared[n++] = s; });
+  return shared;
+}
+
+// Whether the step's last run changed bytes that another step's ranges include.
+template <typename Memo, typename Other>
+bool ChangedWithin(const Memo& memo, const Other&) {
+  static constexpr auto kShared = SharedBytes<Memo::kRanges, Other::kRanges>();
+  if (!memo.changes) return false;
+  for (const Shared& s : kShared)  // a few bytes each: no call to memcmp
+    for (int i = s.at; i < s.at + s.length; ++i)
+      if (memo.before[static_cast<std::size_t>(i)] != memo.after[static_cast<std::size_t>(i)]) return true;
   return false;
 }
 
@@ -405,7 +421,7 @@ void Pass(Model& m, const ByteRange* written, Memo& memo, Step step, Others&... 
   if (memo.atRest && written && !Reads(Memo::kRanges, *written)) return;
   Memoized(m, memo, step, std::make_index_sequence<Memo::kRanges.size()>());
   memo.atRest = !memo.changes;
-  ((others.atRest = others.atRest && !ChangedWithin(memo, Others::kRanges)), ...);
+  ((others.atRest = others.atRest && !ChangedWithin(memo, others)), ...);
 }
 }  // namespace
 
@@ -429,9 +445,14 @@ void Model::NormalizeChannel(int ch) {
   dso.SetF32(dso::ChanProbe[ch], static_cast<float>(probe));
   probe = dso.F32(dso::ChanProbe[ch]);
 
+  const ScaleStep& chosen = scaleSteps[static_cast<std::size_t>(ch)];
   double perProbe = dso.F32(dso::ChanScale[ch]) / probe;
-  if (!(perProbe > 0)) perProbe = 1.0;
-  perProbe = std::clamp(limits::Nearest125(perProbe), limits::kMinVoltsPerDiv, limits::kMaxVoltsPerDiv);
+  if (chosen.scale == dso.F32(dso::ChanScale[ch]) && chosen.probe == probe) {
+    perProbe = chosen.perProbe;
+  } else {
+    if (!(perProbe > 0)) perProbe = 1.0;
+    perProbe = std::clamp(limits::Nearest125(perProbe), limits::kMinVoltsPerDiv, limits::kMaxVoltsPerDiv);
+  }
   const float scale = static_cast<float>(perProbe * probe);
   dso.SetF32(dso::ChanScale[ch], scale);
 

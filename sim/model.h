@@ -197,6 +197,14 @@ class Model {
   std::optional<DsoBlock> stagedDso;
   std::optional<LaBlock> stagedLa;
   std::optional<AltBlock> stagedAlt;
+  // The volts/div step ":CHANNEL<n>:SCALE" last chose, with the scale it
+  // stored and the probe: snapping that scale again lands on the same step,
+  // so the channel's rules take it as it is.
+  struct ScaleStep {
+    float scale = 0, probe = 0;
+    double perProbe = 0;
+  };
+  std::array<ScaleStep, 2> scaleSteps{};
   // ":CLEARUSB" counts here; the USB device drops its pending output when it changes.
   std::uint64_t usbClears = 0;
   // Refused lines. Reading it (":SYSTEM:ERROR?") takes entries out: the one
@@ -244,7 +252,11 @@ class Model {
   void LevelRange(int source, double& lo, double& hi) const;
   void ChannelLevelRange(int ch, double& lo, double& hi) const;
   // The offset range of a channel, volts at the tip either way of zero.
-  static double OffsetLimit(double voltsPerDivPerProbe, double probe);
+  static double OffsetLimit(double voltsPerDivPerProbe, double probe) {
+    // The tolerance keeps 0.2 V/div, stored as a float just above it, in the small range.
+    const bool small = voltsPerDivPerProbe <= 0.2 * (1 + 1e-6);
+    return (small ? limits::kSmallScaleOffset : limits::kLargeScaleOffset) * probe;
+  }
 
  private:
   // Derives the factory setup from zeroed blocks.

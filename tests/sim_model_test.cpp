@@ -423,6 +423,23 @@ TEST(SimModelTest, FieldOnlySettersWriteTheirFieldAlone) {
   }
 }
 
+// A volts/div step stored as a float at any probe factor snaps back to
+// itself: the channel's rules may take the step a command chose as it is.
+TEST(SimModelTest, StoredVoltsPerDivStepsSnapToThemselves) {
+  namespace lim = qxsim::limits;
+  for (const float probe : {0.001f, 0.0137f, 0.1f, 0.37f, 1.0f, 3.3f, 10.0f, 47.1f, 100.0f, 999.9f, 1000.0f})
+    for (double decade = 1e-3; decade < 20; decade *= 10)
+      for (const double m : {1.0, 2.0, 5.0}) {
+        const double step = lim::Nearest125(m * decade);
+        if (step < lim::kMinVoltsPerDiv || step > lim::kMaxVoltsPerDiv) continue;
+        const float stored = static_cast<float>(step * probe);
+        EXPECT_EQ(std::clamp(lim::Nearest125(stored / static_cast<double>(probe)), lim::kMinVoltsPerDiv,
+                             lim::kMaxVoltsPerDiv),
+                  step)
+            << step << " x " << probe;
+      }
+}
+
 // Each refusal leaves one entry, oldest first; a full queue ends in an overflow.
 TEST(SimModelTest, ErrorQueue) {
   qxsim::Instrument in;
