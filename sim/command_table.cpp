@@ -107,13 +107,21 @@ constexpr Row kRows[] = {
     // Acquire
     Enum("ACQuire:TYPE", Dso(dso::AcqType, FT::I32), kAcqTypes),
     Enum("ACQuire:MODE", Dso(dso::AcqModeWord, FT::U32), kAcqModes),
-    Real("ACQuire:AVERages", Dso(dso::AcqAveragesExp, FT::U16), 1, 1e9).Custom(&SetAverages, &QueryAverages).FieldOnly(),
+    Real("ACQuire:AVERages", Dso(dso::AcqAveragesExp, FT::U16), 1, 1e9)
+        .Custom(&SetAverages, &QueryAverages)
+        .FieldOnly(),
     Enum("ACQuire:MEMory", Dso(dso::AcqMemFull, FT::U32), kMemory),
     Query("ACQuire:SAMPlingrate", Dso(dso::AcqSampleRate, FT::F32), Arg::Real),
 
     // Analog channels
-    Real("CHANnel#:SCALe", Chan(dso::ChanScale, FT::F32), -1e9, 1e9).Custom(&SetChanScale).FieldOnly().Suffixes(1, 2),
-    Real("CHANnel#:OFFSet", Chan(dso::ChanOffset, FT::F32), -1e9, 1e9).Custom(&SetChanOffset).FieldOnly().Suffixes(1, 2),
+    Real("CHANnel#:SCALe", Chan(dso::ChanScale, FT::F32), -1e9, 1e9)
+        .Custom(&SetChanScale)
+        .FieldOnly()
+        .Suffixes(1, 2),
+    Real("CHANnel#:OFFSet", Chan(dso::ChanOffset, FT::F32), -1e9, 1e9)
+        .Custom(&SetChanOffset)
+        .FieldOnly()
+        .Suffixes(1, 2),
     Enum("CHANnel#:COUPling", Chan(dso::ChanCoupling, FT::I32), kChanCoupling).Suffixes(1, 2),
     Bool("CHANnel#:BWLimit", Chan(dso::ChanBWLimit, FT::U8)).Suffixes(1, 2),
     Real("CHANnel#:PROBe", Chan(dso::ChanProbe, FT::F32), -1e9, 1e9).Custom(&SetChanProbe).Suffixes(1, 2),
@@ -273,8 +281,12 @@ constexpr Row kRows[] = {
     // LAN interface
     Bool("LAN:DHCP", Dso(dso::LanDhcp, FT::U8)),
     Row{.path = "LAN:IP", .field = Dso(dso::LanIp, FT::U32)}.Custom(&SetAddress, &QueryAddress).FieldOnly(),
-    Row{.path = "LAN:NETMask", .field = Dso(dso::LanNetmask, FT::U32)}.Custom(&SetAddress, &QueryAddress).FieldOnly(),
-    Row{.path = "LAN:GATEway", .field = Dso(dso::LanGateway, FT::U32)}.Custom(&SetAddress, &QueryAddress).FieldOnly(),
+    Row{.path = "LAN:NETMask", .field = Dso(dso::LanNetmask, FT::U32)}
+        .Custom(&SetAddress, &QueryAddress)
+        .FieldOnly(),
+    Row{.path = "LAN:GATEway", .field = Dso(dso::LanGateway, FT::U32)}
+        .Custom(&SetAddress, &QueryAddress)
+        .FieldOnly(),
     Row{.path = "LAN:PORT", .field = Dso(dso::LanPort, FT::I16)}.Custom(&SetPort, &QueryPort).FieldOnly(),
     Query("LAN:MACaddress", &QueryMac),
 };

@@ -432,10 +432,14 @@ void Model::Normalize(const ByteRange& written) { Normalize(&written); }
 // Without `written`, every step is looked at.
 void Model::Normalize(const ByteRange* written) {
   auto& [ch1, ch2, timebase, alternate] = memo_;
-  Pass(*this, written, ch1, [&] { NormalizeChannel(0); }, ch2, timebase, alternate);
-  Pass(*this, written, ch2, [&] { NormalizeChannel(1); }, ch1, timebase, alternate);
-  Pass(*this, written, timebase, [&] { NormalizeTimebase(); }, ch1, ch2, alternate);
-  Pass(*this, written, alternate, [&] { NormalizeAlternate(); }, ch1, ch2, timebase);
+  Pass(
+      *this, written, ch1, [&] { NormalizeChannel(0); }, ch2, timebase, alternate);
+  Pass(
+      *this, written, ch2, [&] { NormalizeChannel(1); }, ch1, timebase, alternate);
+  Pass(
+      *this, written, timebase, [&] { NormalizeTimebase(); }, ch1, ch2, alternate);
+  Pass(
+      *this, written, alternate, [&] { NormalizeAlternate(); }, ch1, ch2, timebase);
 }
 
 void Model::NormalizeChannel(int ch) {

@@ -27,7 +27,10 @@ void UsbDevice::DropOutputIfCleared() {
 
 int UsbDevice::UsbWriteByte(UINT, BYTE value) {
   std::lock_guard lock(mutex_);
-  if (instrument_.GetFaults().usbRefuseBytes) return 0;
+  // The faults are read as a line starts (not on every byte, which would
+  // lock the instrument per byte): a fault set between lines applies to the next.
+  if (!lines_.Pending()) refuseBytes_ = instrument_.GetFaults().usbRefuseBytes;
+  if (refuseBytes_) return 0;
   const char c = static_cast<char>(value);
   lines_.Push(std::string_view(&c, 1), [&](std::string_view line, bool overlong) {
     if (overlong) {

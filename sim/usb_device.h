@@ -43,7 +43,8 @@ class UsbDevice : public QxPanelUsb {
     int size = -1;
   };
   Buffer blockOut_, blockIn_;
-  int announced_ = -1;  // size of the block write announced
+  int announced_ = -1;        // size of the block write announced
+  bool refuseBytes_ = false;  // the fault as the current line started
   std::uint64_t clears_ = 0;
 };
 

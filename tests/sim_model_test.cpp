@@ -350,7 +350,8 @@ TEST(SimModelTest, LookupAgreesWithKeywordMatching) {
   namespace scpi = qxsim::scpi;
   const auto keywords = [](std::string_view header) {
     std::vector<std::string_view> out;
-    for (std::size_t colon; (colon = header.find(':')) != std::string_view::npos; header.remove_prefix(colon + 1))
+    for (std::size_t colon; (colon = header.find(':')) != std::string_view::npos;
+         header.remove_prefix(colon + 1))
       out.push_back(header.substr(0, colon));
     out.push_back(header);
     return out;
@@ -420,6 +421,39 @@ TEST(SimModelTest, FieldOnlySettersWriteTheirFieldAlone) {
           }
         }
       }
+  }
+}
+
+// After each command, which re-derives only what it wrote into when that is
+// all it wrote, a full pass over the model finds nothing left to change.
+TEST(SimModelTest, CommandsLeaveNothingForAFullPass) {
+  qxsim::Instrument in;
+  for (const char* line : {":TIM:SCAL 2e-8",
+                           ":CHAN2:DISP OFF",
+                           ":TRIG:MODE ALT",
+                           ":TRIG:MODE EDGE",
+                           ":CHAN2:DISP OFF",
+                           ":ACQ:MEM FULL",
+                           ":ACQ:MODE ETIM",
+                           ":TRIG:ALT:CHAN2:TIMES 1e-8",
+                           ":TRIG:ALT:SOUR CHAN2",
+                           ":CHAN1:PROB 10",
+                           ":CHAN1:SCAL 0.3",
+                           ":CHAN1:OFFS 9",
+                           ":CHAN1:SCAL 5",
+                           ":TIM:FORM XY",
+                           ":TIM:FORM YT",
+                           ":TIM:OFFS -1",
+                           ":TIM:DEL:SCAL 1e-3",
+                           ":TIM:FORM ROLL",
+                           ":TIM:SCAL 1",
+                           ":STOP",
+                           ":DEFAULT"}) {
+    SCOPED_TRACE(line);
+    EXPECT_EQ(in.Run(line).error, "");
+    const Blocks settled = Snapshot(in);
+    in.SetBlock(BlockId::Dso, settled[0]);
+    EXPECT_EQ(Snapshot(in), settled);
   }
 }
 
