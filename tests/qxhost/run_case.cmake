@@ -2,7 +2,10 @@
 # error, in the order printed) with the expected output. Ports and trace
 # timestamps vary from run to run and are replaced. HOME is a fresh
 # directory, so no history file of the user's is read or written.
-#   -DQXHOST=... -DCASE=<dir>/<name> -DMODE=script|stdin|c [-DARGS=...] [-DUPDATE=1]
+#   -DQXHOST=... -DCASE=<dir>/<name> -DMODE=script|stdin|c [-DARGS=...] [-DSECONDS=60] [-DUPDATE=1]
+if(NOT SECONDS)
+  set(SECONDS 60)
+endif()
 set(args ${ARGS})
 separate_arguments(args)
 get_filename_component(dir ${CASE} DIRECTORY)
@@ -17,16 +20,16 @@ file(MAKE_DIRECTORY ${home})
 set(run ${CMAKE_COMMAND} -E env HOME=${home} ${QXHOST} ${args})
 if(MODE STREQUAL "script")
   execute_process(COMMAND ${run} --script ${name}.qx WORKING_DIRECTORY ${dir}
-                  OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE rc TIMEOUT 60)
+                  OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE rc TIMEOUT ${SECONDS})
 elseif(MODE STREQUAL "stdin")
   execute_process(COMMAND ${run} INPUT_FILE ${CASE}.qx WORKING_DIRECTORY ${dir}
-                  OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE rc TIMEOUT 60)
+                  OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE rc TIMEOUT ${SECONDS})
 else()
   file(READ ${CASE}.qx commands)
   string(REGEX REPLACE "\n$" "" commands "${commands}")
   string(REPLACE "\n" ";" commands "${commands}")
   execute_process(COMMAND ${run} -c "${commands}" WORKING_DIRECTORY ${dir}
-                  OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE rc TIMEOUT 60)
+                  OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE rc TIMEOUT ${SECONDS})
 endif()
 file(REMOVE_RECURSE ${home})
 set(actual "${out}exit ${rc}\n")
