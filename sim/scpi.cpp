@@ -8,7 +8,7 @@
 namespace qxsim::scpi {
 
 void LineAssembler::Reset() {
-  line_.clear();
+  size_ = 0;
   overflow_ = false;
   afterCr_ = false;
 }

@@ -4,6 +4,7 @@
 // written (never through the process locale).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -27,26 +28,28 @@ class LineAssembler {
         if (c == '\n' || c == '\0') continue;  // the rest of "\r\n" or "\r" NUL
       }
       if (c == '\r' || c == '\n' || c == '\0') {
-        sink(std::string_view(line_), overflow_);
-        line_.clear();
+        sink(std::string_view(line_.data(), size_), overflow_);
+        size_ = 0;
         overflow_ = false;
         afterCr_ = c == '\r';
       } else if (!overflow_) {
-        if (line_.size() == kMaxLine) {
+        if (size_ == kMaxLine) {
           overflow_ = true;
-          line_.clear();
+          size_ = 0;
         } else {
-          line_.push_back(c);
+          line_[size_++] = c;
         }
       }
     }
   }
   // Bytes of an unfinished line are waiting.
-  bool Pending() const { return !line_.empty() || overflow_; }
+  bool Pending() const { return size_ > 0 || overflow_; }
   void Reset();
 
  private:
-  std::string line_;
+  // Fixed, so taking a byte never allocates (the USB port takes one per call).
+  std::array<char, kMaxLine> line_;
+  std::size_t size_ = 0;
   bool overflow_ = false;
   bool afterCr_ = false;
 };
