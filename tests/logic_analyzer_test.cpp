@@ -1,16 +1,12 @@
 // The logic analyzer: the lines its controls send, the analyzer following
 // its channels through queued commands, groups, thresholds and the marker
 // positions of the digital traces.
-#include <cmath>
 #include <string>
 #include <vector>
 
 #include "frame/control_ids.h"
 #include "frame/state.h"
 #include "support/fakes.h"
-#if QX_HAVE_SIM
-#include "support/sim_link.h"
-#endif
 
 namespace {
 
@@ -106,7 +102,6 @@ TEST_F(LogicAnalyzerTest, Thresholds) {
     float threshold, user;
   } cases[] = {
       {CTL_LA_THRESHOLD_TYPE, 0, 2, ":LA:THRESHOLD ECL", -1.3f, 0.5f},
-      {CTL_LA_THRESHOLD_TYPE, 0, 1, ":LA:THRESHOLD CMOS", 2.5f, 0.5f},
       {CTL_LA_THRESHOLD_TYPE, 0, 3, ":LA:THRESHOLD USER", 0.5f, 0.5f},
       {CTL_LA_THRESHOLD_TYPE, 0, 7, ":LA:THRESHOLD ", 9.0f, 0.5f},
       {CTL_LA_THRESHOLD, 3, 123, ":LA:THRESHOLD 1.230000", 1.23f, 1.23f},
@@ -137,9 +132,6 @@ TEST_F(LogicAnalyzerTest, PositionsSizeAndDefaults) {
   EXPECT_EQ(rgn.LaOffsetPtUpper[5], CPoint(15, 75));
   EXPECT_EQ(rgn.LaOffsetPtLower[5], CPoint(15, 275));
   EXPECT_EQ(rgn.LaOffsetPtMain[5], CPoint(0, 0));
-  RunFloat(CMD_DIGITAL, CTL_LA_POSITION, std::nanf(""), 5);
-  RunFloat(CMD_DIGITAL, CTL_LA_POSITION, 2.0f, 16);
-  EXPECT_EQ(setup.LaChanPos[5], 1.0f);
 
   RunInt(CMD_DIGITAL, CTL_LA_SIZE, 1);
   EXPECT_EQ(setup.LaTraceSpan, 24.0f);
@@ -160,20 +152,5 @@ TEST_F(LogicAnalyzerTest, PositionsSizeAndDefaults) {
   EXPECT_EQ(rgn.LaOffsetPtLower[0], CPoint(15, 391));  // 300 + trunc(200 * 3.65 / 8)
   EXPECT_TRUE(socket.sent.empty());
 }
-
-#if QX_HAVE_SIM
-using qxtest::SimEndToEnd;
-
-// The instrument applies a user threshold in 50 mV steps; the read-back
-// brings its value into both fields.
-TEST_F(SimEndToEnd, LogicAnalyzerUserThreshold) {
-  setup.LaUserThreshold = 0.0f;
-  RunInt(CMD_DIGITAL, CTL_LA_THRESHOLD_TYPE, 3);
-  RunFloat(CMD_DIGITAL, CTL_LA_THRESHOLD, 1.23f);
-  EXPECT_FLOAT_EQ(setup.LaThreshold, 1.25f);
-  EXPECT_FLOAT_EQ(setup.LaUserThreshold, 1.25f);
-  EXPECT_EQ(instrument_.Execute(":LA:THRESHOLD?").value(), "1.25");
-}
-#endif
 
 }  // namespace

@@ -14,10 +14,6 @@
 #include "frame/control_ids.h"
 #include "frame/state.h"
 #include "support/fakes.h"
-#if QX_HAVE_SIM
-#include "le_bytes.h"
-#include "support/sim_link.h"
-#endif
 
 namespace {
 
@@ -148,27 +144,5 @@ TEST_F(RecordTest, LeavingPlaybackPostsWhatDiffersFromTheUndoCopy) {
     EXPECT_EQ(GetIOCmd(), 0);
   }
 }
-
-#if QX_HAVE_SIM
-using qxtest::SimEndToEnd;
-
-// Leaving playback puts the earlier time and volts settings back on the
-// instrument through the commands it posts.
-TEST_F(SimEndToEnd, LeavingPlaybackRestoresTheInstrument) {
-  ASSERT_TRUE(QxInitSystem());
-  SaveUndoSetup();
-  RunFloat(CMD_CHANNEL, CTL_CH_SCALE, 0.2f, 0);
-  SetMsgVarDouble(1e-3);
-  Run(CMD_TIMEBASE, CTL_TIMEBASE_SCALE);
-  ASSERT_EQ(qx::LoadF32(Dso(0x10)), 0.2f);
-  setup.RecordState = 2;
-  Run(CMD_RECORD, CTL_PLAY_LEAVE);
-  while (GetIOCmd() != 0) IOCmdProcess();
-  EXPECT_EQ(qx::LoadF32(Dso(0x10)), 1.0f);    // CH1 volts/div
-  EXPECT_EQ(qx::LoadF32(Dso(0x138)), 5e-4f);  // time/div
-  EXPECT_EQ(setup.ChanScale[0], 1.0f);
-  EXPECT_EQ(instrument_.Execute(":SYSTEM:ERROR?").value(), "0,\"No error\"");
-}
-#endif
 
 }  // namespace

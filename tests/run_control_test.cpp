@@ -1,15 +1,10 @@
 // Run control: the keys' lines, their order and pacing, and the host-side
-// run state; RUN in a rolling display; one run against the simulator.
+// run state; RUN in a rolling display.
 #include <string>
 #include <vector>
 
 #include "frame/state.h"
-#include "le_bytes.h"
 #include "support/fakes.h"
-
-#if QX_HAVE_SIM
-#include "support/sim_link.h"
-#endif
 
 namespace {
 
@@ -29,7 +24,6 @@ TEST_F(RunControlTest, RunRestartsARollingDisplayAtHalfASecondPerDivision) {
       {2, 100'000'000'000, 1, rolling, 500'000'000'000},
       {2, 500'000'000'000, 1, rolling, 500'000'000'000},
       {2, 1'000'000'000'000, 1, {":CLEARUSB", ":TIMEBASE:OFFSET 0", ":RUN"}, 1'000'000'000'000},
-      {0, 100'000'000'000, 1, {":CLEARUSB", ":RUN"}, 100'000'000'000},
       {2, 100'000'000'000, 0, {}, 500'000'000'000},
   };
   for (const auto& c : cases) {
@@ -81,25 +75,5 @@ TEST_F(RunControlTest, KeysAndReportedStates) {
   }
   EXPECT_EQ(qxtest::Sleeps()[0], 10000u);  // the instrument searches for a signal after ":AUTO"
 }
-
-#if QX_HAVE_SIM
-using qxtest::SimEndToEnd;
-
-// STOP (twice, in a rolling display) then RUN: the instrument stops, then
-// runs again at 500 ms/div.
-TEST_F(SimEndToEnd, StopThenRunRolling) {
-  instrument_.Execute(":TIMEBASE:FORMAT ROLLING");
-  instrument_.Execute(":TIMEBASE:SCALE 0.1");
-  ASSERT_TRUE(QxInitSystem());
-  ASSERT_EQ(setup.TimeFormat, 2);
-  Run(CMD_RUN_CONTROL, CTL_STOP);
-  ASSERT_EQ(ReadSetup(":SETUP:DSO?", dso.Bytes), 780);  // answered after the lines before it
-  EXPECT_EQ(dso.Bytes[0x00], 0);                        // RunState
-  Run(CMD_RUN_CONTROL, CTL_RUN);
-  EXPECT_EQ(*Dso(0x00), 1);
-  EXPECT_EQ(qx::LoadI64(Dso(0x13C)), 500'000'000'000);  // TimeScalePs
-  EXPECT_EQ(instrument_.GetCounters().errors, 0u);
-}
-#endif
 
 }  // namespace

