@@ -29,7 +29,7 @@ TEST_F(ReferenceTest, SourceMustBeAShownTrace) {
     int v;
     std::int32_t trigType;
     bool taken;
-  } cases[] = {{0, TRIG_EDGE, true},         {3, TRIG_EDGE, true},  {3, TRIG_ALTERNATION, false},
+  } cases[] = {{0, TRIG_EDGE, true},        {3, TRIG_EDGE, true},  {3, TRIG_ALTERNATION, false},
                {0, TRIG_ALTERNATION, true}, {2, TRIG_EDGE, false}, {6, TRIG_EDGE, false},
                {-1, TRIG_EDGE, false}};
   for (const Case& c : cases) {
