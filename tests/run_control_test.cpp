@@ -24,6 +24,7 @@ TEST_F(RunControlTest, RunRestartsARollingDisplayAtHalfASecondPerDivision) {
       {2, 100'000'000'000, 1, rolling, 500'000'000'000},
       {2, 500'000'000'000, 1, rolling, 500'000'000'000},
       {2, 1'000'000'000'000, 1, {":CLEARUSB", ":TIMEBASE:OFFSET 0", ":RUN"}, 1'000'000'000'000},
+      {0, 100'000'000'000, 1, {":CLEARUSB", ":RUN"}, 100'000'000'000},
       {2, 100'000'000'000, 0, {}, 500'000'000'000},
   };
   for (const auto& c : cases) {
