@@ -61,7 +61,6 @@ TEST_F(ChangeTrackingTest, SnapshotDoesNotFollowLaterChanges) {
   setup.ChanScale[1] = 0.5f;
   setup.TimeScalePs = 1000;
   setup.AltSampleRate2[1] = 7.0f;
-  setup.LaEnable = 1;
   setup.ChanStopWave[0] = 9;
   setup.AcqSampleRate2AtStop = 9.0f;
   SaveChangeSetting();
@@ -70,7 +69,6 @@ TEST_F(ChangeTrackingTest, SnapshotDoesNotFollowLaterChanges) {
   EXPECT_EQ(setup.ChanScaleAtStop[1], 0.5f);
   EXPECT_EQ(qxtest::Value(setup.TimeScalePsAtStop), 1000);
   EXPECT_EQ(setup.AltSampleRate2AtStop[1], 7.0f);
-  EXPECT_EQ(setup.LaEnableAtStop, 1);
   // Not part of the snapshot.
   EXPECT_EQ(setup.ChanStopWave[0], 9);
   EXPECT_EQ(setup.AcqSampleRate2AtStop, 9.0f);
@@ -78,20 +76,16 @@ TEST_F(ChangeTrackingTest, SnapshotDoesNotFollowLaterChanges) {
 
 TEST_F(ChangeTrackingTest, UndoAndRedoFillTheirOwnSlots) {
   setup.ChanScale[1] = 0.2f;
-  setup.TimeOffset = 1e-3;
   setup.AltTimeScale[1] = 5e-6;
   setup.UndoUsed = 1;
   SaveRedoSetup();
   EXPECT_EQ(setup.UndoUsed, 1);
   setup.ChanScale[1] = 0.5f;
-  setup.TimeOffset = 2e-3;
   setup.AltTimeScale[1] = 1e-5;
   SaveUndoSetup();
   EXPECT_EQ(setup.UndoUsed, 0);
   EXPECT_EQ(setup.UndoChan[1].Scale[0], 0.5f);
   EXPECT_EQ(setup.UndoChan[1].Scale[1], 0.2f);
-  EXPECT_EQ(qxtest::Value(setup.UndoTimeOffset[0]), 2e-3);
-  EXPECT_EQ(qxtest::Value(setup.UndoTimeOffset[1]), 1e-3);
   EXPECT_EQ(qxtest::Value(setup.UndoAltTimeScale[0][1]), 1e-5);
   EXPECT_EQ(qxtest::Value(setup.UndoAltTimeScale[1][1]), 5e-6);
 }
