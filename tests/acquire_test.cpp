@@ -22,7 +22,6 @@ TEST_F(AcquireTest, EachControlSendsItsLineThenReadsTheBlocksBack) {
     const char* status;
   } cases[] = {
       {"type average", CTL_ACQ_TYPE, [] { SetMsgVarInt(1); }, ":ACQUIRE:TYPE AVERAGE", ":ACQUIRE:TYPE?", ""},
-      {"type peak", CTL_ACQ_TYPE, [] { SetMsgVarInt(2); }, ":ACQUIRE:TYPE PEAKDETECT", ":ACQUIRE:TYPE?", ""},
       {"type out of range", CTL_ACQ_TYPE, [] { SetMsgVarInt(3); }, ":ACQUIRE:TYPE ", ":ACQUIRE:TYPE?", ""},
       {"real time", CTL_ACQ_MODE, [] { SetMsgVarbool(true); }, ":ACQUIRE:MODE RTIME", ":ACQUIRE:MODE?", ""},
       {"equivalent time", CTL_ACQ_MODE, [] { SetMsgVarbool(false); }, ":ACQUIRE:MODE ETIME", ":ACQUIRE:MODE?",

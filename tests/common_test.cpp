@@ -63,10 +63,8 @@ TEST(ValidateScale, NearestOneTwoFiveStepTiesUpward) {
 
 TEST(GetTimeScaleStringAndMathScale, Nr3TextAndStepsHeldAtBothEnds) {
   CString text("old");
-  for (const auto& [seconds, want] : {std::pair{2e-8, "2.000000e-08"},
-                                      {5e-4, "5.000000e-04"},
-                                      {1.0, "1.000000e+00"},
-                                      {-3e-9, "-3.000000e-09"}}) {
+  for (const auto& [seconds, want] :
+       {std::pair{5e-4, "5.000000e-04"}, {1.0, "1.000000e+00"}, {-3e-9, "-3.000000e-09"}}) {
     GetTimeScaleString(text, seconds);
     EXPECT_STREQ(text, want);
   }

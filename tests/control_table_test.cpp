@@ -40,7 +40,7 @@ constexpr ControlRow kRows[] = {
     {.ctrl = 4, .reads = Var::Uint, .slot = Slot::Digital, .action = Remember, .header = ":B"},
     {.ctrl = 5, .reads = Var::Float, .slot = Slot::Channel, .action = Remember, .header = ":C", .leaf = ":D"},
     {.ctrl = 6, .reads = Var::Double, .slot = Slot::Ref, .action = Remember, .header = ":E"},
-    {.ctrl = 7, .reads = Var::Int64, .action = Remember, .query = ":ONLYQUERY"},
+    {.ctrl = 7, .reads = Var::Int64, .action = Remember},
     {.ctrl = kWordsCtrl,
      .reads = Var::Int,
      .action = [](Control& c) { c.arg = c.i; },
@@ -200,14 +200,10 @@ TEST_F(ControlTableTest, StepsRunInOrderAfterTheText) {
   RunRow(kWordsCtrl, 0, Bits(0));
   EXPECT_EQ(CmdString(), ":SUB:W ZERO");
   EXPECT_EQ(g_steps, 3);  // two steps of the row, then the table's own
-  RunRow(7, 0, Bits(0));
-  EXPECT_EQ(CmdString(), "");
-  EXPECT_EQ(QueryString(), ":SUB:ONLYQUERY?");
 }
 
-TEST_F(ControlTableTest, UnknownControlsAndEmptyTablesSendNothing) {
-  RunRow(0x999, 0, {});
-  EXPECT_FALSE(qx::Command.SendFlag);
+// Unknown controls are checked through the dispatcher.
+TEST_F(ControlTableTest, HostOnlyRowsAndEmptyTablesSendNothing) {
   RunRow(kNoLine, 0, {});
   EXPECT_FALSE(qx::Command.SendFlag);
   qx::Command.SendFlag = true;

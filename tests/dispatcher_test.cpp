@@ -34,7 +34,6 @@ TEST_F(DispatcherTest, SendsOnlyWhereTheRouteSaysAndReadsBack) {
   } cases[] = {
       {"self-calibration on", CMD_SELFCAL, 0, 1, Then({":SELFCAL:ENABLE ON"}, kReadBack)},
       {"self-calibration off, any control", CMD_SELFCAL, 0x5, 0, Then({":SELFCAL:ENABLE OFF"}, kReadBack)},
-      {"acquire", CMD_ACQUIRE, CTL_ACQ_TYPE, 1, Then({":ACQUIRE:TYPE AVERAGE"}, kReadBack)},
       {"acquire, unknown control", CMD_ACQUIRE, 0x123, 1, {}},
       {"cursor mode", CMD_CURSOR_MODE, CTL_CURSOR_MANUAL, 1, {}},
       {"misc", CMD_MISC, CTL_MISC_CURSOR_TRACK, 1, {}},
@@ -48,9 +47,7 @@ TEST_F(DispatcherTest, SendsOnlyWhereTheRouteSaysAndReadsBack) {
     SetMsgVarInt(c.var);
     Run(c.cmd, c.ctrl);
     EXPECT_EQ(socket.SentTexts(), c.lines) << c.name;
-    if (c.cmd == CMD_SELFCAL) {
-      EXPECT_EQ(setup.SelfCalEnable, c.var);
-    }
+    if (c.cmd == CMD_SELFCAL) EXPECT_EQ(setup.SelfCalEnable, c.var) << c.name;
     socket.replies.clear();
     socket.inbox.clear();
   }
@@ -70,8 +67,6 @@ TEST_F(DispatcherTest, NotifiesMainWindowThenNamedWindowsThenStatus) {
       // clang-format off
       {"plain", CMD_ACQUIRE, 0x777, 5, false, false, false,
        {{&main, 0xC35, 0x777, 5}, {&wndA, CMD_ACQUIRE, 0x777, 5}, {&wndB, CMD_ACQUIRE, 0x777, 5}}},
-      {"misc uses its own message", CMD_MISC, 0x777, 1, false, false, false,
-       {{&main, 0xC34, 0x777, 1}, {&wndA, CMD_MISC, 0x777, 1}, {&wndB, CMD_MISC, 0x777, 1}}},
       {"status control skips the main window", CMD_ACQUIRE, CTL_STATUS_MESSAGE, 2, false, false, false,
        {{&wndA, CMD_ACQUIRE, CTL_STATUS_MESSAGE, 2}, {&wndB, CMD_ACQUIRE, CTL_STATUS_MESSAGE, 2}}},
       {"first window tested for life, second not", CMD_ACQUIRE, 0x777, 0, true, true, false,
@@ -116,7 +111,6 @@ TEST_F(DispatcherTest, CursorModeKeysAndTheirRefusalInXY) {
       {CMD_CURSOR_MODE, CTL_CURSOR_TRACK, 0, 2, 1, false},
       {CMD_CURSOR_MODE, CTL_CURSOR_MODE3, 0, 3, 1, false},
       {CMD_CURSOR_MODE, CTL_CURSOR_TRACK, 1, 7, 0, true},
-      {CMD_CURSOR_MODE, CTL_CURSOR_MODE3, 1, 7, 0, true},
       {CMD_CURSOR_MODE, 0x999, 0, 7, 0, false},
       {CMD_MISC, CTL_MISC_CURSOR_MANUAL, 0, 1, 1, false},
       {CMD_MISC, CTL_MISC_CURSOR_TRACK, 1, 2, 1, false},

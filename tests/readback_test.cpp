@@ -33,14 +33,6 @@ struct Row {
 
 // clang-format off
 const Row kRows[] = {
-  {"mode word set means equivalent time", 0x6C7, 0, [](S& s) { s.AcqMode = 1; qx::StoreU32(Dso(0x1C4), 1); },
-   [](const S& s, const R&) { EXPECT_EQ(s.AcqMode, 0); }},
-  {"mode word clear means real time", 0x6C7, 0, [](S& s) { s.AcqMode = 0; qx::StoreU32(Dso(0x1C4), 0); },
-   [](const S& s, const R&) { EXPECT_EQ(s.AcqMode, 1); }},
-  {"averages 2^4", 0x6D1, 0, [](S& s) { s.AcqAverages = 2; qx::StoreU16(Dso(0x1C8), 4); },
-   [](const S& s, const R&) { EXPECT_EQ(s.AcqAverages, 16u); }},
-  {"acquisition type", 0x6BD, 0, [](S&) { qx::StoreI32(Dso(0x1C0), 2); },
-   [](const S& s, const R&) { EXPECT_EQ(s.AcqType, 2); }},
   {"scale, offset, invert of CH2 for any nonzero value", 0x465, 7,
    [](S& s) { s.TrigType = 9; qx::StoreF32(Dso(0x5C), 0.2f); qx::StoreF32(Dso(0x64), -0.4f); *Dso(0x7A) = 1; },
    [](const S& s, const R&) {

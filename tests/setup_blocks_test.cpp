@@ -209,7 +209,6 @@ TEST_F(SetupBlocksTest, PushDerivedFields) {
        {{"DelayedScale", 1e-3f}}},
       {"delayed scale kept while delayed is off", {{0x138, kF32, 1e-3}, {0x154, kF32, 2e-3}},
        {{"DelayedScale", 2e-3f}}},
-      {"averages 2^7", {{0x1C8, 2, 7}}, {{"AcqAverages", 128}}},
       {"averages byte above 31", {{0x1C8, 2, 0x127}}, {{"AcqAverages", 128}}},
       {"mode word 0 is real time", {}, {{"AcqMode", 1}}},
       {"mode word high byte is equivalent time", {{0x1C4, 4, 0x100}}, {{"AcqMode", 0}}},

