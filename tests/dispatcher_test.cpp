@@ -47,7 +47,9 @@ TEST_F(DispatcherTest, SendsOnlyWhereTheRouteSaysAndReadsBack) {
     SetMsgVarInt(c.var);
     Run(c.cmd, c.ctrl);
     EXPECT_EQ(socket.SentTexts(), c.lines) << c.name;
-    if (c.cmd == CMD_SELFCAL) EXPECT_EQ(setup.SelfCalEnable, c.var) << c.name;
+    if (c.cmd == CMD_SELFCAL) {
+      EXPECT_EQ(setup.SelfCalEnable, c.var) << c.name;
+    }
     socket.replies.clear();
     socket.inbox.clear();
   }
