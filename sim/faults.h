@@ -28,5 +28,7 @@ struct Faults {
 // announced is the payload's plus `prefixDelta` (a signed 32-bit word, so a
 // lie may announce a negative length).
 std::string FrameLanReply(std::string_view payload, int prefixDelta);
+// The same, framed at the end of `out` (a client's buffer of replies due).
+void AppendLanReply(std::string& out, std::string_view payload, int prefixDelta);
 
 }  // namespace qxsim

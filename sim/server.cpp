@@ -20,7 +20,6 @@
 #include <memory>
 #include <vector>
 
-#include "le_bytes.h"
 #include "sim/scpi.h"
 
 namespace qxsim {
@@ -172,10 +171,7 @@ int Server::Start(const std::string& host, int port) {
   if (wakeFd_ < 0 || epollFd_ < 0 || ::epoll_ctl(epollFd_, EPOLL_CTL_ADD, listenFd_, &listen) != 0 ||
       ::epoll_ctl(epollFd_, EPOLL_CTL_ADD, wakeFd_, &wake) != 0) {
     error_ = std::string("cannot wait for events: ") + std::strerror(errno);
-    for (int* fd : {&listenFd_, &wakeFd_, &epollFd_}) {
-      if (*fd >= 0) ::close(*fd);
-      *fd = -1;
-    }
+    CloseDescriptors();
     return -1;
   }
   stop_ = false;
@@ -189,6 +185,10 @@ void Server::Stop() {
   const std::uint64_t one = 1;
   [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
   thread_.join();
+  CloseDescriptors();
+}
+
+void Server::CloseDescriptors() {
   for (int* fd : {&listenFd_, &wakeFd_, &epollFd_}) {
     if (*fd >= 0) ::close(*fd);
     *fd = -1;
@@ -217,6 +217,8 @@ void Server::Loop() {
   // the instrument never holds up the others for long.
   std::array<char, kReadPerRound> buffer;
 
+  auto reap = [&] { std::erase_if(clients, [](const auto& c) { return c->dead; }); };
+
   auto closeClient = [&](Client& c, const char* why, bool dropped) {
     if (tracing) trace(c.id, std::string("closed: ") + why);
     ::close(c.fd);
@@ -234,14 +236,8 @@ void Server::Loop() {
                                      : "") +
                       "] " + EscapeBytes(payload));
     c.pending += 4 + payload.size();
-    if (f.replyDelayMs <= 0 && f.pieceBytes <= 0 && f.prefixDelta == 0 && c.later.empty()) {
-      const std::size_t at = c.ready.size();
-      c.ready.resize(at + 4);
-      qx::StoreI32(reinterpret_cast<std::uint8_t*>(c.ready.data() + at),
-                   static_cast<std::int32_t>(payload.size()));
-      c.ready += payload;
-      return;
-    }
+    if (f.replyDelayMs <= 0 && f.pieceBytes <= 0 && f.prefixDelta == 0 && c.later.empty())
+      return AppendLanReply(c.ready, payload, 0);
     std::string framed = FrameLanReply(payload, f.prefixDelta);
     Clock::time_point due =
         std::max(Clock::now() + std::chrono::milliseconds(std::max(f.replyDelayMs, 0)), c.lastDue);
@@ -326,7 +322,7 @@ void Server::Loop() {
       void* tag = events[i].data.ptr;
       if (tag != &listenFd_ && tag != &wakeFd_) serve(*static_cast<Client*>(tag), events[i].events, reaping);
     }
-    std::erase_if(clients, [](const auto& c) { return c->dead; });
+    reap();
   };
 
   // Until then the thread may wait in a single client's recv.
@@ -343,7 +339,7 @@ void Server::Loop() {
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(c->later.front().due - now).count();
         timeoutMs = timeoutMs < 0 ? static_cast<int>(wait) : std::min(timeoutMs, static_cast<int>(wait));
       }
-      std::erase_if(clients, [](const auto& c) { return c->dead; });
+      reap();
     }
     // The instrument's usual peer is one host asking one thing at a time.
     // With a single client that has nothing unsent the thread waits in its
@@ -357,7 +353,7 @@ void Server::Loop() {
         const ssize_t got = ::recv(c.fd, buffer.data(), buffer.size(), 0);
         if (got >= 0 || !Transient(errno)) {
           if (take(c, got, false)) settle(c);
-          std::erase_if(clients, [](const auto& c) { return c->dead; });
+          reap();
           continue;
         }
       }

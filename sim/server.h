@@ -60,6 +60,7 @@ class Server {
 
  private:
   void Loop();
+  void CloseDescriptors();  // the listener, the wake-up and epoll
 
   Instrument& instrument_;
   ServerOptions options_;
