@@ -174,7 +174,6 @@ TEST(SimModelTest, Channels) {
        "CH1 Scale=5, CH1 Offset=2, TrigEdgeLevel=3", "10"},
       {":CHAN1:SCAL 0.5\n:TRIG:EDGE:LEV 0.3", ":CHAN2:PROB 10", "TrigEdgeLevel=0.3"},
       {"", ":CHAN2:DISP ON", "CH2 Display=1", "ON"},
-      {"", ":CHAN2:COUP AC", "CH2 Coupling=1", "AC"},
       {"", ":CHAN2:INV 1", "CH2 Invert=1", "ON"},
       {"", ":CHAN1:FILT:UPL 0.9", "", "0.495"},
   };
@@ -212,7 +211,6 @@ TEST(SimModelTest, Trigger) {
       {"", ":TRIG:MODE PULSE", "TrigType=1", "PULSE"},
       {":TIM:MODE DELAYED", ":TRIG:MODE ALT", "CH2 Display=1, DelayedOn=0", "ALTERNATION"},
       {"", ":TRIG:DUR:SWE SINGLE", "TrigSweep=*", "SINGLE"},
-      {"", ":TRIG:COUP AC", "TrigCoupling=*", "AC"},
       {"", ":TRIGGER:SENSITIVITY 0.50", "TrigSensitivity=0.5", "0.5"},
       {"", ":TRIG:VID:SENS 5", "TrigSensitivity=1", "1"},
       {"", ":TRIGGER:HOLDOFF 0.000000010", "TrigHoldoff=1e-7", "1e-07"},
@@ -260,9 +258,7 @@ TEST(SimModelTest, PatternDurationAndAlternate) {
 
 TEST(SimModelTest, LogicAnalyzer) {
   const Case cases[] = {
-      {"", ":LA:DISP ON", "LaEnable=1", "ON"},
       {"", ":DIG3:TURN OFF", "LaChanDisplay[3]=0, LaGroup1=0", "OFF"},
-      {":DIG3:TURN OFF", ":LA:GRO1?", "", "OFF"},
       {":LA:GRO2 OFF", ":LA:GRO2 ON", "LaChanDisplay[15]=1", "ON"},
       {":LA:GRO2 OFF\n:DIG8:TURN ON", ":DIG15:TURN ON", "LaGroup2=0"},
       {"", ":LA:THR ECL", "LaThreshold=-1.3", "ECL"},
