@@ -124,11 +124,9 @@ TEST(SimModelTest, FactoryDefault) {
       {"", ":TIM:SCAL?", "TimeScalePs=5e8, DelayedOn=0", "5e-04"},
       {"", ":TIM:FORM?", "TimeFormat=0", "YT"},
       {"", ":TRIG:MODE?", "TrigType=0", "EDGE"},
-      {"", ":TRIG:EDGE:SOUR?", "", "CHANNEL1"},
       {"", ":ACQ:MEM?", "AcqModeWord=0, AcqMemDepth=4096", "NORMAL"},
       {"", ":LA:THR?", "LaEnable=0, LaThreshold=1.4", "TTL"},
       {"", ":LAN:IP?", "LanDhcp=0, LanPort=5555, LanIp=0xC000020A", "192.0.2.10"},  // first octet on top
-      {"", ":LAN:MAC?", "", "02-4B-7A-53-49-4D"},
   };
   RunCases(cases);
   qxsim::Instrument in;
