@@ -121,17 +121,12 @@ void RunCases(std::span<const Case> cases) {
 TEST(SimModelTest, FactoryDefault) {
   const Case cases[] = {
       {"", ":CHAN1:SCAL?", "CH1 Display=1, CH1 Scale=1, CH1 Probe=1, CH2 Display=0", "1"},
-      {"", ":CHAN1:COUP?", "", "DC"},
       {"", ":TIM:SCAL?", "TimeScalePs=5e8, DelayedOn=0", "5e-04"},
       {"", ":TIM:FORM?", "TimeFormat=0", "YT"},
       {"", ":TRIG:MODE?", "TrigType=0", "EDGE"},
-      {"", ":TRIG:EDGE:SOUR?", "", "CHANNEL1"},
-      {"", ":TRIG:EDGE:SLOP?", "", "POSITIVE"},
-      {"", ":TRIG:SWE?", "", "AUTO"},
       {"", ":ACQ:MEM?", "AcqModeWord=0, AcqMemDepth=4096", "NORMAL"},
       {"", ":LA:THR?", "LaEnable=0, LaThreshold=1.4", "TTL"},
       {"", ":LAN:IP?", "LanDhcp=0, LanPort=5555, LanIp=0xC000020A", "192.0.2.10"},  // first octet on top
-      {"", ":LAN:MAC?", "", "02-4B-7A-53-49-4D"},
   };
   RunCases(cases);
   qxsim::Instrument in;
@@ -146,7 +141,6 @@ TEST(SimModelTest, Acquire) {
       {"", ":ACQUIRE:MODE ETIME", "AcqModeWord=1", "ETIME"},
       // Averages: the nearest power of two on a log scale, 2 to 256; the block keeps the exponent.
       {"", ":ACQUIRE:AVERAGES 100", "AcqAveragesExp=7", "128"},
-      {"", ":ACQ:AVER 3", "AcqAveragesExp=2", "4"},
       {"", ":ACQ:AVER 1000", "AcqAveragesExp=8", "256"},
       {"", ":ACQ:AVER 0", "AcqAveragesExp=1", "2"},
       // 4096 points over 14 x 500 us: 585 kSa/s, down to the 500 kSa/s step.
@@ -178,11 +172,7 @@ TEST(SimModelTest, Channels) {
        "CH1 Scale=5, CH1 Offset=2, TrigEdgeLevel=3", "10"},
       {":CHAN1:SCAL 0.5\n:TRIG:EDGE:LEV 0.3", ":CHAN2:PROB 10", "TrigEdgeLevel=0.3"},
       {"", ":CHAN2:DISP ON", "CH2 Display=1", "ON"},
-      {"", ":CHAN2:COUP AC", "CH2 Coupling=1", "AC"},
-      {"", ":CHAN1:INP 50OHM", "CH1 Impedance=1", "50OHM"},
-      {"", ":CHAN1:BWL ON", "CH1 BWLimit=1", "ON"},
       {"", ":CHAN2:INV 1", "CH2 Invert=1", "ON"},
-      {"", ":CHAN2:FILT:TYPE BANDPASS", "", "BANDPASS"},
       {"", ":CHAN1:FILT:UPL 0.9", "", "0.495"},
   };
   RunCases(cases);
@@ -191,7 +181,6 @@ TEST(SimModelTest, Channels) {
 TEST(SimModelTest, Timebase) {
   const Case cases[] = {
       {"", ":TIMEBASE:SCALE 0.002000000", "TimeScalePs=2e9", "0.002"},
-      {"", ":TIM:SCAL 0.003", "TimeScalePs=2e9"},
       {"", ":TIM:SCAL 0.004", "TimeScalePs=5e9", "0.005"},
       {"", ":TIM:SCAL 0.000000000100", "TimeScalePs=2000", "2e-09"},
       {"", ":TIM:SCAL 100", "TimeScalePs=50e12", "50"},
@@ -211,7 +200,6 @@ TEST(SimModelTest, Timebase) {
       {":TIM:DEL:SCAL 0.0002", ":TIM:SCAL 0.0001", "DelayedScalePs=1e8"},
       {"", ":TRIG:ALT:CHAN2:TIMES 0.001", "CH2 AltTimeScalePs=1e9", "0.001"},
       {"", ":TRIGGER:ALTERNATION:CHANNEL1:TIMESCALE 1", "AltTimeScalePs=2e10", "0.02"},
-      {"", ":TRIG:ALT:CHAN1:TIMEO -0.000001", "AltTimeOffsetPs=-1e6", "-1e-06"},
   };
   RunCases(cases);
 }
@@ -219,16 +207,11 @@ TEST(SimModelTest, Timebase) {
 TEST(SimModelTest, Trigger) {
   const Case cases[] = {
       {"", ":TRIG:MODE PULSE", "TrigType=1", "PULSE"},
-      {"", ":TRIG:MODE SLOPE", "TrigType=2", "SLOPE"},
       {":TIM:MODE DELAYED", ":TRIG:MODE ALT", "CH2 Display=1, DelayedOn=0", "ALTERNATION"},
-      {"", ":TRIG:EDGE:SWE NORMAL", "TrigSweep=*", "NORMAL"},
       {"", ":TRIG:DUR:SWE SINGLE", "TrigSweep=*", "SINGLE"},
-      {"", ":TRIG:COUP AC", "TrigCoupling=*", "AC"},
-      {"", ":TRIG:EDGE:COUP LF", "TrigCoupling=*", "LF"},
       {"", ":TRIGGER:SENSITIVITY 0.50", "TrigSensitivity=0.5", "0.5"},
       {"", ":TRIG:VID:SENS 5", "TrigSensitivity=1", "1"},
       {"", ":TRIGGER:HOLDOFF 0.000000010", "TrigHoldoff=1e-7", "1e-07"},
-      {"", ":TRIG:EDGE:SOUR DIGITAL2", "TrigEdgeSource=*", "DIGITAL2"},
       {"", ":TRIG:EDGE:SOUR dig15", "TrigEdgeSource=*", "DIGITAL15"},
       {"", ":TRIGGER:EDGE:LEVEL 7.000000", "TrigEdgeLevel=6", "6"},  // 6 divisions of 1 V
       {":CHAN1:OFFS 1", ":TRIG:EDGE:LEV -9", "TrigEdgeLevel=-7"},
@@ -238,13 +221,10 @@ TEST(SimModelTest, Trigger) {
       {":CHAN1:PROB 10", ":TRIG:PULS:LEV 3", "TrigPulseLevel=0.3", "3"},
       {":CHAN2:PROB 10\n:TRIG:SLOP:SOUR CHAN2", ":TRIG:SLOP:LEVA 3", "TrigSlopeLevelA=0.3", "3"},
       {":TRIG:SLOP:LEVA -1", ":TRIG:SLOP:LEVB 1", "TrigSlopeLevelB=1"},
-      {":CHAN1:PROB 10", ":TRIG:VID:LEV 5", "TrigVideoLevel=0.5", "5"},
       {"", ":TRIGGER:PULSE:WIDTH 2.000000e-08", "TrigPulseWidth=2e-8", "2e-08"},
       {"", ":TRIG:PULS:MODE -LESSTHAN", "TrigPulseWhen=*", "-LESSTHAN"},
-      {"", ":TRIG:PULS:MODE +EQUAL", "TrigPulseWhen=*", "+EQUAL"},
       {"", ":TRIG:VID:LINE 600", "TrigVideoLine=525", "525"},
       {":TRIG:VID:STAN PALSECAM\n:TRIG:VID:LINE 600", ":TRIG:VID:STAN NTSC", "TrigVideoLine=525"},
-      {"", ":TRIG:VID:MODE ODDFIELD", "TrigVideoSync=*", "ODDFIELD"},
       {"", ":TRIG:SLOP:TIME 20", "TrigSlopeTime=10", "10"},
   };
   RunCases(cases);
@@ -259,10 +239,8 @@ TEST(SimModelTest, PatternDurationAndAlternate) {
       {"", ":TRIG:PATT:PATT 3,7", "TrigPattern[2]=1", "3,7"},
       {"", ":TRIG:DUR:PATT 65280,65280", "TrigDuration[8]=0", "65280,65280"},
       {"", ":TRIG:DUR:PATT 0,32,5,0", "TrigDuration[5]=4", "0,32,5,0"},
-      {"", ":TRIG:DUR:QUAL LESSTHAN", "TrigDurationQualifier=*", "LESSTHAN"},
       {"", ":TRIGGER:DURATION:TIME 1.000000e-06", "TrigDurationTime=1e-6", "1e-06"},
       {":TRIG:ALT:SOUR CHANNEL2", ":TRIG:ALT:TYPE SLOPE", "CH2 AltTrigType=2", "SLOPE"},
-      {"", ":TRIG:ALT:SOUR CHAN2", "", "CHANNEL2"},
       {":TRIG:ALT:SLOP:LEVA 1\n:TRIG:ALT:SLOP:LEVB 0.5", ":TRIG:ALT:SLOP:LEVA 0.2", "Slope LevelA=0.5",
        "0.5"},
       {":TRIG:ALT:SLOP:LEVA 0.1", ":TRIG:ALT:SLOP:LEVB 0.5", "Slope LevelB=0.1", "0.1"},
@@ -272,20 +250,16 @@ TEST(SimModelTest, PatternDurationAndAlternate) {
       {"", ":TRIG:ALT:COUP AC", "TrigCoupling=*, Edge Coupling=*, Pulse Coupling=*, Slope Coupling=*", "AC"},
       {":TRIG:ALT:SOUR CHAN2", ":TRIG:ALT:SENS 0.50", "CH2 Video Sensitivity=0.5", "0.5"},
       {"", ":TRIG:ALT:PULS:HOLD 2", "Pulse Holdoff=1.5", "1.5"},
-      {"", ":TRIG:ALT:EDGE:SLOP NEGATIVE", "Edge Slope=*", "NEGATIVE"},
   };
   RunCases(cases);
 }
 
 TEST(SimModelTest, LogicAnalyzer) {
   const Case cases[] = {
-      {"", ":LA:DISP ON", "LaEnable=1", "ON"},
       {"", ":DIG3:TURN OFF", "LaChanDisplay[3]=0, LaGroup1=0", "OFF"},
-      {":DIG3:TURN OFF", ":LA:GRO1?", "", "OFF"},
       {":LA:GRO2 OFF", ":LA:GRO2 ON", "LaChanDisplay[15]=1", "ON"},
       {":LA:GRO2 OFF\n:DIG8:TURN ON", ":DIG15:TURN ON", "LaGroup2=0"},
       {"", ":LA:THR ECL", "LaThreshold=-1.3", "ECL"},
-      {"", ":LA:THR CMOS", "LaThreshold=2.5", "CMOS"},
       {"", ":LA:THR 9", "LaUserThreshold=8", "8"},
       {"", ":LA:THR 0.75", "LaThresholdType=*, LaThreshold=0.75", "0.75"},
       {":TIM:FORM XY", ":LA:DISP ON", "LaEnable=0", "OFF"},
@@ -296,10 +270,7 @@ TEST(SimModelTest, LogicAnalyzer) {
 TEST(SimModelTest, SystemAndLan) {
   const Case cases[] = {
       {"", ":LAN:IP 10.1.168.192", "LanIp=0x0A01A8C0", "10.1.168.192"},
-      {"", ":LAN:NETM 255.255.0.0", "LanNetmask=0xFFFF0000", "255.255.0.0"},
       {"", ":LAN:PORT 65535", "LanPort=-1", "65535"},
-      {"", ":LAN:DHCP ON", "LanDhcp=1", "ON"},
-      {"", ":SELF:ENAB ON", "SelfCalEnable=1", "ON"},
       {"", ":STOP", "RunState=0, TrigStatus=1"},
       {":CHAN1:SCAL 0.2\n:STOP\n:CHAN1:SCAL 5", ":RUN", "CH1 ScaleAtStop=0.2, RunState=1"},
       {":TRIG:EDGE:SOUR CHAN2\n:CHAN1:OFFS 1", ":AUTO", "TrigEdgeSource=0, CH1 Offset=0"},
@@ -311,8 +282,8 @@ TEST(SimModelTest, SystemAndLan) {
 // The forms a header may take, and lines that must change nothing: the
 // refused line is the last of each entry, after its setup lines.
 TEST(SimModelTest, ScpiForms) {
-  for (const char* line : {":CHANNEL1:SCALE 0.5", ":CHAN1:SCAL 0.5", ":channel1:scale 0.5",
-                           "chan1:Scal +5e-1", "  :CHAN1:SCAL   0.5  "}) {
+  // Long and short forms in either case are the lookup test's.
+  for (const char* line : {"chan1:Scal +5e-1", "  :CHAN1:SCAL   0.5  "}) {
     qxsim::Instrument in;
     EXPECT_EQ(in.Run(line).error, "") << line;
     EXPECT_EQ(in.Execute(":CHAN1:SCAL?").value_or(""), "0.5") << line;
@@ -428,27 +399,13 @@ TEST(SimModelTest, FieldOnlySettersWriteTheirFieldAlone) {
 // all it wrote, a full pass over the model finds nothing left to change.
 TEST(SimModelTest, CommandsLeaveNothingForAFullPass) {
   qxsim::Instrument in;
-  for (const char* line : {":TIM:SCAL 2e-8",
-                           ":CHAN2:DISP OFF",
-                           ":TRIG:MODE ALT",
-                           ":TRIG:MODE EDGE",
-                           ":CHAN2:DISP OFF",
-                           ":ACQ:MEM FULL",
-                           ":ACQ:MODE ETIM",
-                           ":TRIG:ALT:CHAN2:TIMES 1e-8",
-                           ":TRIG:ALT:SOUR CHAN2",
-                           ":CHAN1:PROB 10",
-                           ":CHAN1:SCAL 0.3",
-                           ":CHAN1:OFFS 9",
-                           ":CHAN1:SCAL 5",
-                           ":TIM:FORM XY",
-                           ":TIM:FORM YT",
-                           ":TIM:OFFS -1",
-                           ":TIM:DEL:SCAL 1e-3",
-                           ":TIM:FORM ROLL",
-                           ":TIM:SCAL 1",
-                           ":STOP",
-                           ":DEFAULT"}) {
+  std::istringstream lines(
+      ":TIM:SCAL 2e-8\n:CHAN2:DISP OFF\n:TRIG:MODE ALT\n:TRIG:MODE EDGE\n:CHAN2:DISP OFF\n"
+      ":ACQ:MEM FULL\n:ACQ:MODE ETIM\n:TRIG:ALT:CHAN2:TIMES 1e-8\n:TRIG:ALT:SOUR CHAN2\n"
+      ":CHAN1:PROB 10\n:CHAN1:SCAL 0.3\n:CHAN1:OFFS 9\n:CHAN1:SCAL 5\n:TIM:FORM XY\n"
+      ":TIM:FORM YT\n:TIM:OFFS -1\n:TIM:DEL:SCAL 1e-3\n:TIM:FORM ROLL\n:TIM:SCAL 1\n:STOP\n"
+      ":DEFAULT\n");
+  for (std::string line; std::getline(lines, line);) {
     SCOPED_TRACE(line);
     EXPECT_EQ(in.Run(line).error, "");
     const Blocks settled = Snapshot(in);

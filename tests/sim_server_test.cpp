@@ -94,10 +94,7 @@ TEST_F(SimServerTest, EveryLineInPiecesOfEverySize) {
     std::string line;
     const char* query;  // nullptr: the line is the query
     std::string reply;
-  } cases[] = {{":TIMEBASE:SCALE 0.002000000", ":TIM:SCAL?", "0.002"},
-               {":TRIGGER:EDGE:LEVEL 0.500000", ":TRIG:EDGE:LEV?", "0.5"},
-               {":ACQUIRE:AVERAGES 64", ":ACQ:AVER?", "64"},
-               {"*IDN?", nullptr, idn_}};
+  } cases[] = {{":TIMEBASE:SCALE 0.002000000", ":TIM:SCAL?", "0.002"}, {"*IDN?", nullptr, idn_}};
   for (const auto& c : cases) {
     const std::string bytes = c.line + "\r\0"s;
     for (std::size_t piece = 1; piece <= bytes.size(); ++piece) {
@@ -109,14 +106,10 @@ TEST_F(SimServerTest, EveryLineInPiecesOfEverySize) {
   EXPECT_EQ(instrument_.GetCounters().errors, 0u);
 }
 
-TEST_F(SimServerTest, TerminatorsCommandsGarbageAndOverlongLines) {
+TEST_F(SimServerTest, CommandsGarbageAndOverlongLines) {
   const auto s = Client();
   Send(*s, ":CHANNEL1:SCALE 0.200000\r\0"s);  // a command has no reply
   EXPECT_EQ(ReadBytes(*s, 1, 20), "");
-  for (const char* terminated : {":chan1:scal?\r", ":CHAN1:SCAL?\n", ":CHANNEL1:SCALE?\r\n"}) {
-    Send(*s, terminated);
-    EXPECT_EQ(ReadReply(*s), "0.2") << terminated;
-  }
   Send(*s, std::string(5000, 'A') + "\r");
   EXPECT_EQ(Query(*s, "*IDN?"), idn_);
   Send(*s, "\x01\x02\xFF garbage :CHANNEL1:SCALE 5\r");

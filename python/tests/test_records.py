@@ -21,7 +21,6 @@ def test_fields_read_back_after_init(scope):
     ("setup", "LanIp", "192.0.2.10"),
     ("setup", "ChanUnitText", ["", ""]),
     ("rgn", "MainWaveRect", (16, 13, 716, 413)),
-    ("rgn", "TrigMarkRef2", (366, 233)),
 ])
 def test_record_fields_by_name(scope, record, name, value):
     assert getattr(getattr(scope, record), name) == value
